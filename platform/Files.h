@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+constexpr char kPathSeparator = '/';
+
+// The running executable, and its folder with a trailing separator.
+std::string ExecutablePath();
+std::string ProgramFolder();
+
+bool SetCurrentDirectory(const std::string& path);
+std::string CurrentDirectory();
+
+bool FileExists(const std::string& path);  // anything but a folder
+bool DirectoryExists(const std::string& path);
+bool CreateDirectory(const std::string& path);      // one level
+bool CreateDirectories(const std::string& path);    // with its parents
+bool DeleteFile(const std::string& path);           // never a folder
+bool RemoveTree(const std::string& path);           // never follows links
+bool FileSize(const std::string& path, int64_t* size);
+
+// Copies the content and the permission bits, replacing the target unless
+// `failIfExists`.
+bool CopyFile(const std::string& from, const std::string& to, bool failIfExists = false);
+
+// Copies to a temporary name beside the target and renames it over, so the
+// target is never half-written and may be a running executable.
+bool CopyFileAtomic(const std::string& from, const std::string& to);
+
+// Writes `content` to a temporary name beside `path` and renames it over.
+bool WriteFileAtomic(const std::string& path, std::string_view content,
+                     uint32_t mode = 0644);
+
+// Renames without replacing an existing target; across file systems it
+// copies and deletes.
+bool MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// Adds the owner's execute bit.
+bool MakeOwnerExecutable(const std::string& path);
+
+}  // namespace platform

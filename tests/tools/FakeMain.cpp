@@ -1,0 +1,44 @@
+#include "tests/tools/FakeMain.h"
+
+#include <chrono>
+#include <fstream>
+#include <thread>
+
+namespace testing_tools {
+
+std::string FakeMainPath() { return std::string(UPDATER_BUILD_DIR) + "/bin/fake_main"; }
+
+std::vector<RecordedCall> ReadCalls(const std::string& exePath) {
+  std::vector<RecordedCall> calls;
+  std::ifstream in(exePath + ".calls");
+  std::string line;
+  while (std::getline(in, line)) {
+    RecordedCall call;
+    size_t start = 0;
+    bool first = true;
+    while (true) {
+      const size_t sep = line.find('\x1f', start);
+      std::string field = line.substr(start, sep == std::string::npos ? sep : sep - start);
+      if (first)
+        call.workingDir = std::move(field);
+      else
+        call.args.push_back(std::move(field));
+      first = false;
+      if (sep == std::string::npos) break;
+      start = sep + 1;
+    }
+    calls.push_back(std::move(call));
+  }
+  return calls;
+}
+
+std::vector<RecordedCall> WaitForCalls(const std::string& exePath, size_t count, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  while (true) {
+    auto calls = ReadCalls(exePath);
+    if (calls.size() >= count || std::chrono::steady_clock::now() >= deadline) return calls;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+}
+
+}  // namespace testing_tools

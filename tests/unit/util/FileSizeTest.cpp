@@ -1,0 +1,42 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "tests/tools/TempDir.h"
+#include "util/QVUtils.h"
+
+namespace {
+
+TEST(FileSizeOf, Cases) {
+  testing_tools::TempDir dir;
+  std::ofstream(dir / "five") << "12345";
+  std::filesystem::create_directory(dir / "folder");
+  EXPECT_EQ(FileSizeOf(dir / "five"), 5);
+  EXPECT_EQ(FileSizeOf(dir / "missing"), 0);
+  EXPECT_EQ(FileSizeOf(dir / "folder"), 0);
+  EXPECT_EQ(FileSizeOf(""), 0);
+}
+
+TEST(FileSizeOf, FullSixtyFourBitSizeOfASparseFile) {
+  testing_tools::TempDir dir;
+  const int64_t size = 5'000'000'000LL + 7;
+  {
+    const int fd = open((dir / "big").c_str(), O_CREAT | O_WRONLY, 0644);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    close(fd);
+  }
+  EXPECT_EQ(FileSizeOf(dir / "big"), size);
+}
+
+TEST(FileSizeOf, FileThatAnotherHandleIsWriting) {
+  testing_tools::TempDir dir;
+  std::ofstream writer(dir / "growing");
+  writer << std::string(1000, 'x') << std::flush;
+  EXPECT_EQ(FileSizeOf(dir / "growing"), 1000);
+}
+
+}  // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// The command-line parameters, numbered from 1 as the protocol numbers them;
+// one past the last reads as empty.
+class TCommandLine {
+ public:
+  TCommandLine(int argc, char** argv);
+  explicit TCommandLine(std::vector<std::string> params) : params_(std::move(params)) {}
+
+  std::string ParamStr(int index) const;
+  int ParamCount() const { return static_cast<int>(params_.size()); }
+
+ private:
+  std::vector<std::string> params_;  // parameter 1 first
+};
+
+// Sets the current folder to the program folder and copies the running
+// executable over `target`. Failures are silent.
+void CopySelfTo(const std::string& target);
+
+// Runs the mode the command word selects. "MAIN_UP" is handed to `runUpdate`;
+// the relays act here. The process's exit code is 0 on every path.
+int RunLaunchMode(const TCommandLine& commandLine,
+                  const std::function<void(const TCommandLine&)>& runUpdate);

@@ -1,0 +1,141 @@
+#include "util/QVUtils.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdint>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "platform/Text.h"
+#include "platform/VersionResource.h"
+
+namespace {
+
+std::string EncodeUtf8(char32_t c) {
+  std::string out;
+  if (c < 0x80) {
+    out += static_cast<char>(c);
+  } else {
+    out += static_cast<char>(0xC0 | (c >> 6));
+    out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+// Decimal with leading blanks and a sign allowed; anything else gives 0.
+int32_t ToIntOrZero(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  const size_t digits = (i < text.size() && (text[i] == '+' || text[i] == '-')) ? i + 1 : i;
+  if (digits >= text.size() || text[digits] < '0' || text[digits] > '9') return 0;
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str() + i, &end, 10);
+  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return 0;
+  return static_cast<int32_t>(value);
+}
+
+std::u16string HexPair(uint16_t language, uint16_t codePage) {
+  char buffer[9];
+  std::snprintf(buffer, sizeof buffer, "%04X%04X", language, codePage);
+  return std::u16string(buffer, buffer + 8);
+}
+
+}  // namespace
+
+TArrayString SplitByChar(const std::string& text, char32_t delimiter) {
+  TArrayString items;
+  if (text.empty()) return items;
+  if (delimiter >= 0x100) return {text};
+  const std::string separator = EncodeUtf8(delimiter);
+  size_t position = 0;
+  while (true) {
+    const size_t next = text.find(separator, position);
+    if (next == std::string::npos) {
+      items.push_back(text.substr(position));
+      break;
+    }
+    items.push_back(text.substr(position, next - position));
+    position = next + separator.size();
+    if (position >= text.size()) break;
+  }
+  return items;
+}
+
+std::string ItemAt(int32_t index, const TArrayString& items) {
+  if (index < 0 || static_cast<size_t>(index) >= items.size()) return {};
+  return items[static_cast<size_t>(index)];
+}
+
+TFileVersion ReadFileVersion(const std::string& fileName) {
+  std::string versionText = "0.0.0.0";
+  if (const auto block = platform::VersionInfoBlock::FromFile(fileName)) {
+    uint16_t language = 1033, codePage = 0;
+    for (uint32_t entry : block->Translations()) {
+      language = static_cast<uint16_t>(entry & 0xFFFF);
+      codePage = static_cast<uint16_t>(entry >> 16);
+      if (language == 1033) break;
+    }
+    const auto value = block->StringValue(HexPair(language, codePage), u"FileVersion");
+    versionText = value ? platform::Utf16ToUtf8(*value) : std::string();
+  }
+  for (char& c : versionText)
+    if (c == '.') c = ',';
+  const TArrayString parts = SplitByChar(versionText, U',');
+  TFileVersion version;
+  version.Major = ToIntOrZero(ItemAt(0, parts));
+  version.Minor = ToIntOrZero(ItemAt(1, parts));
+  version.Release = ToIntOrZero(ItemAt(2, parts));
+  version.Build = ToIntOrZero(ItemAt(3, parts));
+  return version;
+}
+
+int64_t FileSizeOf(const std::string& fileName) {
+  int64_t size = 0;
+  if (!platform::FileExists(fileName) || !platform::FileSize(fileName, &size)) return 0;
+  return size;
+}
+
+uint32_t LaunchProcess(const std::string& programPath, const std::string& parameters,
+                       uint16_t showWindow, uint32_t& processId) {
+  processId = 0;
+  // The command line is built as the Windows start would see it, then read
+  // back by the same rules, so the program gets exactly those arguments.
+  const std::string commandLine = "\"" + programPath + "\" " + parameters;
+  std::vector<std::string> args = platform::SplitCommandLine(commandLine);
+  if (!args.empty()) args.erase(args.begin());
+  uint32_t pid = 0;
+  const int error = platform::StartProgram(programPath, args, {}, &pid);
+  if (error != 0) return static_cast<uint32_t>(error);
+  processId = pid;
+  return 0;
+}
+
+bool IsProcessRunning(uint32_t processId) {
+  if (processId == 0) return true;  // the idle task; callers test for 0 themselves
+  std::vector<platform::ProcessEntry> entries;
+  if (!platform::SnapshotProcesses(&entries)) return false;
+  for (const auto& e : entries) {
+    if (e.pid != processId) continue;
+    if (e.state != 'Z' && e.state != 'X') return true;
+    // Ended: collect it if it is ours, so it does not linger.
+    platform::ReapIfChild(processId);
+    return false;
+  }
+  return false;
+}
+
+bool KillProcessAndChildren(uint32_t processId) {
+  std::vector<platform::ProcessEntry> entries;
+  if (!platform::SnapshotProcesses(&entries)) return false;
+  bool result = false;
+  for (const auto& e : entries) {
+    if (e.pid != processId && e.parentPid != processId) continue;
+    if (!platform::CanSignalProcess(e.pid)) throw std::runtime_error("Failed to open process");
+    result = platform::TerminateProcess(e.pid);
+    if (!result) throw std::runtime_error("Failed to terminate process");
+  }
+  return result;
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Zero-based array of strings; empty means no elements.
+using TArrayString = std::vector<std::string>;
+
+struct TFileVersion {
+  int32_t Major = 0;
+  int32_t Minor = 0;
+  int32_t Release = 0;
+  int32_t Build = 0;
+};
+
+constexpr uint16_t SW_SHOWNORMAL = 1;
+
+// Splits at every `delimiter`; empty elements stand between adjacent
+// delimiters and before a leading one, but a trailing delimiter adds none.
+// Only delimiters below U+0100 are recognised.
+TArrayString SplitByChar(const std::string& text, char32_t delimiter);
+
+// The element at `index`, or empty when there is none.
+std::string ItemAt(int32_t index, const TArrayString& items);
+
+// The FileVersion string of a file's version resource; 0.0.0.0 without one.
+TFileVersion ReadFileVersion(const std::string& fileName);
+
+// Size of a file, 0 when it is missing or a folder.
+int64_t FileSizeOf(const std::string& fileName);
+
+// Starts `programPath` with the command line "\"path\" params" (so the
+// started program sees the parameters as separate arguments). Returns 0 and
+// the new process id, or an errno value (2 for a missing program) and 0.
+uint32_t LaunchProcess(const std::string& programPath, const std::string& parameters,
+                       uint16_t showWindow, uint32_t& processId);
+
+// Whether a process with that id exists; a process that has ended but not
+// been collected (a zombie) is not running.
+bool IsProcessRunning(uint32_t processId);
+
+// Ends the process and its direct children (not grandchildren). Throws
+// std::runtime_error("Failed to open process" / "Failed to terminate process")
+// at the first one it cannot end. True when at least one process was ended.
+bool KillProcessAndChildren(uint32_t processId);
