@@ -86,8 +86,8 @@ bool CopyContent(int in, int out, off_t size) {
 // A unique temporary name beside `target`, created empty with `mode`.
 FileDescriptor CreateTemporaryBeside(const std::string& target, uint32_t mode,
                                      std::string* tempPath) {
-  std::string pattern = DirectoryOf(target) + "/.~" +
-                        target.substr(target.rfind(kPathSeparator) + 1) + ".XXXXXX";
+  std::string pattern =
+      DirectoryOf(target) + "/.~" + target.substr(target.rfind(kPathSeparator) + 1) + ".XXXXXX";
   FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
   if (!fd.valid()) return fd;
   ::fchmod(fd.get(), mode & 07777);
@@ -96,8 +96,8 @@ FileDescriptor CreateTemporaryBeside(const std::string& target, uint32_t mode,
 }
 
 bool FinishTemporary(FileDescriptor& fd, const std::string& tempPath, const std::string& target) {
-  const bool ok = ::fsync(fd.get()) == 0 && fd.Close() &&
-                  ::rename(tempPath.c_str(), target.c_str()) == 0;
+  const bool ok =
+      ::fsync(fd.get()) == 0 && fd.Close() && ::rename(tempPath.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(tempPath.c_str());
   return ok;
 }
@@ -205,8 +205,7 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t
 }
 
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-    return true;
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EXDEV) return false;
   if (!CopyFile(from, to, /*failIfExists=*/true)) return false;
   return ::unlink(from.c_str()) == 0;

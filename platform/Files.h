@@ -17,10 +17,10 @@ std::string CurrentDirectory();
 
 bool FileExists(const std::string& path);  // anything but a folder
 bool DirectoryExists(const std::string& path);
-bool CreateDirectory(const std::string& path);      // one level
-bool CreateDirectories(const std::string& path);    // with its parents
-bool DeleteFile(const std::string& path);           // never a folder
-bool RemoveTree(const std::string& path);           // never follows links
+bool CreateDirectory(const std::string& path);    // one level
+bool CreateDirectories(const std::string& path);  // with its parents
+bool DeleteFile(const std::string& path);         // never a folder
+bool RemoveTree(const std::string& path);         // never follows links
 bool FileSize(const std::string& path, int64_t* size);
 
 // Copies the content and the permission bits, replacing the target unless
@@ -32,8 +32,7 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists 
 bool CopyFileAtomic(const std::string& from, const std::string& to);
 
 // Writes `content` to a temporary name beside `path` and renames it over.
-bool WriteFileAtomic(const std::string& path, std::string_view content,
-                     uint32_t mode = 0644);
+bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t mode = 0644);
 
 // Renames without replacing an existing target; across file systems it
 // copies and deletes.

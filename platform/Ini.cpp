@@ -80,8 +80,8 @@ IniText Load(const std::string& path) {
 
 }  // namespace
 
-bool WriteProfileString(const std::string& path, const std::string& section,
-                        const std::string& key, const std::string& value) {
+bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
+                        const std::string& value) {
   IniText ini = Load(path);
   const std::string entry = key + "=" + value;
   std::string current;

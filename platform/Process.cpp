@@ -93,8 +93,8 @@ int StartProgram(const std::string& program, const std::vector<std::string>& arg
 
   // glibc's posix_spawn reports exec failures (ENOENT, EACCES, ...) itself.
   pid_t child = 0;
-  const int rc = posix_spawn(&child, program.c_str(), spawn.actions(), spawn.attr(), argv.data(),
-                             environ);
+  const int rc =
+      posix_spawn(&child, program.c_str(), spawn.actions(), spawn.attr(), argv.data(), environ);
   if (rc != 0) return rc;
   if (pid) *pid = static_cast<uint32_t>(child);
   return 0;

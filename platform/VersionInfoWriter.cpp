@@ -49,7 +49,8 @@ std::u16string HexKey(uint16_t language, uint16_t codePage) {
   static const char digits[] = "0123456789ABCDEF";
   const uint32_t value = (static_cast<uint32_t>(language) << 16) | codePage;
   std::u16string key;
-  for (int shift = 28; shift >= 0; shift -= 4) key += static_cast<char16_t>(digits[(value >> shift) & 0xF]);
+  for (int shift = 28; shift >= 0; shift -= 4)
+    key += static_cast<char16_t>(digits[(value >> shift) & 0xF]);
   return key;
 }
 

@@ -130,8 +130,12 @@ std::vector<uint8_t> ElfVersionBlock(const ByteView& f) {
   const uint16_t shstrndx = f.U16(is64 ? 0x3E : 0x32);
   if (shoff == 0 || shstrndx >= shnum || shentsize < (is64 ? 64 : 40)) return {};
   const auto header = [&](uint16_t i) { return shoff + static_cast<uint64_t>(i) * shentsize; };
-  const auto offsetOf = [&](uint16_t i) { return is64 ? f.U64(header(i) + 0x18) : f.U32(header(i) + 0x10); };
-  const auto sizeOf = [&](uint16_t i) { return is64 ? f.U64(header(i) + 0x20) : f.U32(header(i) + 0x14); };
+  const auto offsetOf = [&](uint16_t i) {
+    return is64 ? f.U64(header(i) + 0x18) : f.U32(header(i) + 0x10);
+  };
+  const auto sizeOf = [&](uint16_t i) {
+    return is64 ? f.U64(header(i) + 0x20) : f.U32(header(i) + 0x14);
+  };
   if (!f.Has(header(shnum - 1), shentsize)) return {};
   const uint64_t names = offsetOf(shstrndx);
   const uint64_t namesSize = sizeOf(shstrndx);
@@ -179,7 +183,9 @@ std::optional<Node> ReadNode(const ByteView& b, uint64_t start, uint64_t limit) 
   return n;
 }
 
-char16_t Fold(char16_t c) { return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c; }
+char16_t Fold(char16_t c) {
+  return (c >= u'a' && c <= u'z') ? c - u'a' + u'A' : c;
+}
 
 bool SameKey(const std::u16string& a, const std::u16string& b) {
   if (a.size() != b.size()) return false;
@@ -208,7 +214,10 @@ std::optional<VersionInfoBlock> VersionInfoBlock::FromFile(const std::string& pa
   std::vector<uint8_t> block;
   if (bytes[0] == 'M' && bytes[1] == 'Z')
     block = PeVersionBlock(f);
-  else if (std::memcmp(bytes.data(), "\x7F" "ELF", 4) == 0)
+  else if (std::memcmp(bytes.data(),
+                       "\x7F"
+                       "ELF",
+                       4) == 0)
     block = ElfVersionBlock(f);
   return FromBytes(std::move(block));
 }

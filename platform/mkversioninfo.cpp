@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
   std::printf("__attribute__((section(\".qvversion\"), used, aligned(4)))\n");
   std::printf("const unsigned char kQvVersionInfo[%zu] = {", block.size());
   for (size_t i = 0; i < block.size(); ++i)
-    std::printf("%s%u", i % 16 == 0 ? "\n  " : " ", static_cast<unsigned>(block[i])), std::printf(",");
+    std::printf("%s%u", i % 16 == 0 ? "\n  " : " ", static_cast<unsigned>(block[i])),
+        std::printf(",");
   std::printf("\n};\n");
   return 0;
 }

@@ -124,8 +124,12 @@ TEST_F(Relays, LangChangeIgnoresParameterTwoAndQuotesTheName) {
 TEST_F(Relays, AnythingElseEndsQuietly) {
   fs::copy_file(kUpdater, Path("Updater.exe"));
   const std::vector<std::vector<std::string>> cases = {
-      {}, {""}, {"main_up", "1.0", "App.exe", "1", "http://127.0.0.1/x.7z"},
-      {"Updater_Up", "App.exe"}, {"lang_change", "x", "App.exe"}, {"UNKNOWN", "App.exe"}};
+      {},
+      {""},
+      {"main_up", "1.0", "App.exe", "1", "http://127.0.0.1/x.7z"},
+      {"Updater_Up", "App.exe"},
+      {"lang_change", "x", "App.exe"},
+      {"UNKNOWN", "App.exe"}};
   for (const auto& args : cases) EXPECT_EQ(Run(Path("Updater.exe"), args), 0);
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   EXPECT_TRUE(testing_tools::ReadCalls(Path("App.exe")).empty());

@@ -6,7 +6,9 @@
 
 namespace testing_tools {
 
-std::string FakeMainPath() { return std::string(UPDATER_BUILD_DIR) + "/bin/fake_main"; }
+std::string FakeMainPath() {
+  return std::string(UPDATER_BUILD_DIR) + "/bin/fake_main";
+}
 
 std::vector<RecordedCall> ReadCalls(const std::string& exePath) {
   std::vector<RecordedCall> calls;

@@ -50,7 +50,8 @@ std::vector<uint8_t> MakePe(bool pe64, const std::optional<std::vector<uint8_t>>
     Put32(rsrc, 76, static_cast<uint32_t>(versionBlock->size()));
     rsrc.insert(rsrc.end(), versionBlock->begin(), versionBlock->end());
   }
-  const uint32_t rsrcRaw = (static_cast<uint32_t>(rsrc.size()) + kFileAlign - 1) / kFileAlign * kFileAlign;
+  const uint32_t rsrcRaw =
+      (static_cast<uint32_t>(rsrc.size()) + kFileAlign - 1) / kFileAlign * kFileAlign;
   std::vector<uint8_t> image(0x400 + rsrcRaw, 0);
 
   image[0] = 'M';
@@ -72,8 +73,8 @@ std::vector<uint8_t> MakePe(bool pe64, const std::optional<std::vector<uint8_t>>
     Put32(image, directories + 20, static_cast<uint32_t>(rsrc.size()));
   }
 
-  const auto section = [&](int index, const char* name, uint32_t rva, uint32_t vsize,
-                           uint32_t raw, uint32_t rawSize) {
+  const auto section = [&](int index, const char* name, uint32_t rva, uint32_t vsize, uint32_t raw,
+                           uint32_t rawSize) {
     const size_t s = table + index * 40;
     for (int i = 0; name[i] && i < 8; ++i) image[s + i] = static_cast<uint8_t>(name[i]);
     Put32(image, s + 8, vsize);
@@ -88,13 +89,14 @@ std::vector<uint8_t> MakePe(bool pe64, const std::optional<std::vector<uint8_t>>
     std::copy(rsrc.begin(), rsrc.end(), image.begin() + 0x400);
   }
   Put32(image, optional + (pe64 ? 56 : 56), 0x2000 + kSectionAlign);  // SizeOfImage
-  Put32(image, optional + 60, 0x200);                                  // SizeOfHeaders
+  Put32(image, optional + 60, 0x200);                                 // SizeOfHeaders
   return image;
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 

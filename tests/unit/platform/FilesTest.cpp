@@ -11,7 +11,9 @@ namespace {
 
 using testing_tools::TempDir;
 
-void Write(const std::string& path, const std::string& text) { std::ofstream(path) << text; }
+void Write(const std::string& path, const std::string& text) {
+  std::ofstream(path) << text;
+}
 std::string Read(const std::string& path) {
   std::ifstream in(path);
   return std::string(std::istreambuf_iterator<char>(in), {});

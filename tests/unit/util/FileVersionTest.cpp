@@ -24,8 +24,8 @@ VersionStringTable Table(uint16_t language, uint16_t codePage, std::u16string ve
 }
 
 std::string Tuple(const TFileVersion& v) {
-  return std::to_string(v.Major) + "," + std::to_string(v.Minor) + "," +
-         std::to_string(v.Release) + "," + std::to_string(v.Build);
+  return std::to_string(v.Major) + "," + std::to_string(v.Minor) + "," + std::to_string(v.Release) +
+         "," + std::to_string(v.Build);
 }
 
 TEST(ReadFileVersion, PeFiles) {
@@ -38,8 +38,8 @@ TEST(ReadFileVersion, PeFiles) {
       {"commas and blanks", Block({Table(1033, 1200, u"1, 2, 3, 4")}, {Translation(1033, 1200)}),
        "1,2,3,4"},
       {"short", Block({Table(1033, 1200, u"2.5")}, {Translation(1033, 1200)}), "2,5,0,0"},
-      {"text after a number", Block({Table(1033, 1200, u"1.0.0.7 beta")}, {Translation(1033, 1200)}),
-       "1,0,0,0"},
+      {"text after a number",
+       Block({Table(1033, 1200, u"1.0.0.7 beta")}, {Translation(1033, 1200)}), "1,0,0,0"},
       {"1042 then 1033 takes 1033",
        Block({Table(1042, 1200, u"5.0.0.1"), Table(1033, 1252, u"6.0.0.2")},
              {Translation(1042, 1200), Translation(1033, 1252)}),
@@ -47,8 +47,8 @@ TEST(ReadFileVersion, PeFiles) {
       {"1042 only", Block({Table(1042, 949, u"7.1.0.3")}, {Translation(1042, 949)}), "7,1,0,3"},
       {"no translation table: 1033 with code page 0",
        Block({Table(1033, 0, u"3.3.3.3"), Table(1033, 1200, u"4.4.4.4")}, {}), "3,3,3,3"},
-      {"translation without its table", Block({Table(1033, 1200, u"1.1.1.1")}, {Translation(1042, 1200)}),
-       "0,0,0,0"},
+      {"translation without its table",
+       Block({Table(1033, 1200, u"1.1.1.1")}, {Translation(1042, 1200)}), "0,0,0,0"},
       {"signs", Block({Table(1033, 1200, u"-1.+2.x.99999999999")}, {Translation(1033, 1200)}),
        "-1,2,0,0"},
       {"no resource", std::nullopt, "0,0,0,0"},

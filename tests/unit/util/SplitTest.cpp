@@ -17,8 +17,15 @@ TEST(SplitByChar, Cases) {
       {"", U',', {}},
       {"a b  c", U' ', {"a", "b", "", "c"}},
       {"한,글", U',', {"한", "글"}},
-      {"a\xC2\xA7" "b", U'\u00A7', {"a", "b"}},   // below U+0100, outside ASCII
-      {"a\xE2\x82\xAC" "b", U'\u20AC', {"a\xE2\x82\xAC" "b"}},  // not recognised
+      {"a\xC2\xA7"
+       "b",
+       U'\u00A7',
+       {"a", "b"}},  // below U+0100, outside ASCII
+      {"a\xE2\x82\xAC"
+       "b",
+       U'\u20AC',
+       {"a\xE2\x82\xAC"
+        "b"}},  // not recognised
   };
   for (const auto& c : cases) EXPECT_EQ(SplitByChar(c.text, c.delimiter), c.expected) << c.text;
 }
