@@ -106,7 +106,9 @@ std::unique_ptr<ConfinedFolder> ConfinedFolder::Open(const std::string& base, st
   return std::unique_ptr<ConfinedFolder>(new ConfinedFolder(fd));
 }
 
-ConfinedFolder::~ConfinedFolder() { ::close(fd_); }
+ConfinedFolder::~ConfinedFolder() {
+  ::close(fd_);
+}
 
 int ConfinedFolder::OpenFolders(const std::vector<std::string>& components, size_t count,
                                 std::string* error) {
@@ -127,8 +129,7 @@ int ConfinedFolder::OpenFolders(const std::vector<std::string>& components, size
   return current;
 }
 
-bool ConfinedFolder::CreateFolders(const std::vector<std::string>& components,
-                                   std::string* error) {
+bool ConfinedFolder::CreateFolders(const std::vector<std::string>& components, std::string* error) {
   const int fd = OpenFolders(components, components.size(), error);
   if (fd < 0) return false;
   ::close(fd);
@@ -145,8 +146,8 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
   if (dir < 0) return nullptr;
   const std::string& target = components.back();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = ".~" + target.substr(0, 200) + "." + std::to_string(::getpid()) +
-                             "." + std::to_string(temporaryCounter++);
+    const std::string temp = ".~" + target.substr(0, 200) + "." + std::to_string(::getpid()) + "." +
+                             std::to_string(temporaryCounter++);
     const int fd = ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(dir, fd, temp, target));
     if (errno != EEXIST) break;

@@ -24,7 +24,9 @@ struct Entry {
   bool isFolder;
 };
 
-std::string ArchiveError(zip_t* archive) { return zip_error_strerror(zip_get_error(archive)); }
+std::string ArchiveError(zip_t* archive) {
+  return zip_error_strerror(zip_get_error(archive));
+}
 
 // Unix permission bits stored by Unix zip tools, if any.
 std::optional<uint32_t> StoredMode(zip_t* archive, zip_uint64_t index, bool* isLink) {
@@ -42,7 +44,9 @@ std::optional<uint32_t> StoredMode(zip_t* archive, zip_uint64_t index, bool* isL
 
 }  // namespace
 
-void TZipReader::ArchiveCloser::operator()(zip* archive) const { zip_discard(archive); }
+void TZipReader::ArchiveCloser::operator()(zip* archive) const {
+  zip_discard(archive);
+}
 
 TZipReader::TZipReader() = default;
 TZipReader::~TZipReader() = default;
@@ -61,7 +65,9 @@ void TZipReader::Open(const std::string& fileName) {
   archive_.reset(archive);
 }
 
-void TZipReader::Close() { archive_.reset(); }
+void TZipReader::Close() {
+  archive_.reset();
+}
 
 void TZipReader::ExtractAll(const std::string& baseDir) {
   if (!archive_) throw EZipError("no archive is open");
@@ -111,7 +117,8 @@ void TZipReader::ExtractAll(const std::string& baseDir) {
     while (true) {
       const zip_int64_t n = zip_fread(file.get(), buffer.data(), buffer.size());
       if (n < 0)
-        throw EZipError("\"" + entry.name + "\": " + zip_error_strerror(zip_file_get_error(file.get())));
+        throw EZipError("\"" + entry.name +
+                        "\": " + zip_error_strerror(zip_file_get_error(file.get())));
       if (n == 0) break;
       if (!target->Write(buffer.data(), static_cast<size_t>(n))) throw EZipError(target->error());
       written += n;
