@@ -24,19 +24,6 @@ std::string EncodeUtf8(char32_t c) {
   return out;
 }
 
-// Decimal with leading blanks and a sign allowed; anything else gives 0.
-int32_t ToIntOrZero(const std::string& text) {
-  size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  const size_t digits = (i < text.size() && (text[i] == '+' || text[i] == '-')) ? i + 1 : i;
-  if (digits >= text.size() || text[digits] < '0' || text[digits] > '9') return 0;
-  errno = 0;
-  char* end = nullptr;
-  const long long value = std::strtoll(text.c_str() + i, &end, 10);
-  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return 0;
-  return static_cast<int32_t>(value);
-}
-
 std::u16string HexPair(uint16_t language, uint16_t codePage) {
   char buffer[9];
   std::snprintf(buffer, sizeof buffer, "%04X%04X", language, codePage);
@@ -69,6 +56,18 @@ std::string ItemAt(int32_t index, const TArrayString& items) {
   return items[static_cast<size_t>(index)];
 }
 
+int32_t DecimalOrZero(const std::string& text) {
+  size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  const size_t digits = (i < text.size() && (text[i] == '+' || text[i] == '-')) ? i + 1 : i;
+  if (digits >= text.size() || text[digits] < '0' || text[digits] > '9') return 0;
+  errno = 0;
+  char* end = nullptr;
+  const long long value = std::strtoll(text.c_str() + i, &end, 10);
+  if (*end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX) return 0;
+  return static_cast<int32_t>(value);
+}
+
 TFileVersion ReadFileVersion(const std::string& fileName) {
   std::string versionText = "0.0.0.0";
   if (const auto block = platform::VersionInfoBlock::FromFile(fileName)) {
@@ -85,10 +84,10 @@ TFileVersion ReadFileVersion(const std::string& fileName) {
     if (c == '.') c = ',';
   const TArrayString parts = SplitByChar(versionText, U',');
   TFileVersion version;
-  version.Major = ToIntOrZero(ItemAt(0, parts));
-  version.Minor = ToIntOrZero(ItemAt(1, parts));
-  version.Release = ToIntOrZero(ItemAt(2, parts));
-  version.Build = ToIntOrZero(ItemAt(3, parts));
+  version.Major = DecimalOrZero(ItemAt(0, parts));
+  version.Minor = DecimalOrZero(ItemAt(1, parts));
+  version.Release = DecimalOrZero(ItemAt(2, parts));
+  version.Build = DecimalOrZero(ItemAt(3, parts));
   return version;
 }
 

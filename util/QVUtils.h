@@ -24,6 +24,11 @@ TArrayString SplitByChar(const std::string& text, char32_t delimiter);
 // The element at `index`, or empty when there is none.
 std::string ItemAt(int32_t index, const TArrayString& items);
 
+// A decimal integer with leading blanks and a sign allowed, as the version
+// parts and the process id on the command line are read; anything else,
+// out-of-range values included, gives 0.
+int32_t DecimalOrZero(const std::string& text);
+
 // The FileVersion string of a file's version resource; 0.0.0.0 without one.
 TFileVersion ReadFileVersion(const std::string& fileName);
 

@@ -1,0 +1,78 @@
+#include "updater/RunRules.h"
+
+#include "util/QVUtils.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+bool EndsWith(const std::string& text, const std::string& suffix) {
+  return text.size() >= suffix.size() &&
+         text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+}  // namespace
+
+std::string PatchStamp(const std::tm& local, int milliseconds) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%04d%02d%d%02d%02d%02d%03d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
+                milliseconds);
+  return buffer;
+}
+
+std::string CurrentPatchStamp() {
+  const auto now = std::chrono::system_clock::now();
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+  const auto ms =
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
+  std::tm local{};
+  localtime_r(&seconds, &local);
+  return PatchStamp(local, static_cast<int>(ms.count()));
+}
+
+bool PatchModeFromUrl(const std::string& url, TPatchMode* mode, std::string* extension) {
+  static const struct {
+    const char* suffix;
+    TPatchMode mode;
+  } kinds[] = {{".7z", pm7z}, {".zip", pmZip}, {".exe", pmPkgExe}};
+  for (const auto& kind : kinds) {
+    if (EndsWith(url, kind.suffix)) {
+      *mode = kind.mode;
+      *extension = kind.suffix;
+      return true;
+    }
+  }
+  return false;
+}
+
+std::string FallbackUrl(const std::string& url) {
+  std::string result = url;
+  const size_t at = result.find(".7z");
+  if (at != std::string::npos) result.replace(at, 3, ".exe");
+  return result;
+}
+
+int ProgressPercent(double part, double total) {
+  if (!(total > 0)) return 0;
+  // nearbyint rounds half to even in the default rounding mode.
+  const double percent = std::nearbyint(part / total * 100.0);
+  if (!(percent < 2147483647.0 && percent > -2147483648.0)) return 0;
+  return static_cast<int>(percent);
+}
+
+int BarWidth(int percent, int trackWidth) {
+  return static_cast<int>(std::trunc(percent / 100.0 * trackWidth));
+}
+
+std::string UnpackStatusText(int attempt) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "압축 해제 중(%d/%d)", attempt, 10);
+  return buffer;
+}
+
+int32_t ParseProcessId(const std::string& text) {
+  return DecimalOrZero(text);
+}
