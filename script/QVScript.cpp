@@ -1,0 +1,138 @@
+#include "script/QVScript.h"
+
+#include <fstream>
+#include <iterator>
+
+#include "platform/Files.h"
+#include "platform/Process.h"
+#include "script/LocaleUpper.h"
+#include "script/ScriptPaths.h"
+#include "script/ScriptText.h"
+
+namespace {
+
+// A failing line never stops the script: whatever a handler throws ends
+// that line only.
+template <typename Body>
+void Guarded(Body body) {
+  try {
+    body();
+  } catch (...) {
+  }
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string* bytes) {
+  std::ifstream in(fileName, std::ios::binary);
+  if (!in) return false;
+  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !in.bad();
+}
+
+}  // namespace
+
+void RunScriptFile(const std::string& fileName) {
+  try {
+    if (!IsScriptFile(fileName)) return;
+    std::string bytes;
+    if (!ReadWholeFile(fileName, &bytes)) return;
+    RunScript(DecodeScriptBytes(bytes));
+  } catch (...) {
+  }
+}
+
+void RunScript(const std::string& text) {
+  // Only the upper-casing of a command word can throw here; it ends the run.
+  try {
+    for (const std::string& line : SplitScriptLines(text)) {
+      const std::string trimmed = TrimLine(line);
+      if (trimmed.empty()) continue;
+      const TArrayString tokens = SplitByChar(trimmed, U' ');
+      const std::string word = LocaleUpper(ItemAt(0, tokens));
+      if (word.starts_with('#')) continue;
+      if (word == "FILE")
+        FileCommand(tokens);
+      else if (word == "DIR")
+        DirCommand(tokens);
+      else if (word == "API")
+        ApiCommand(tokens);
+      else if (word == "RUN")
+        RunCommand(tokens);
+      else if (word == "REGSVR32")
+        Regsvr32Command(tokens);
+    }
+  } catch (...) {
+  }
+}
+
+void DeleteDirectoryTree(const std::string& path) {
+  Guarded([&] {
+    if (const auto tree = TreeToRemove(path)) platform::RemoveTree(*tree);
+  });
+}
+
+void FileCommand(const TArrayString& tokens) {
+  Guarded([&] {
+    const std::string command = LocaleUpper(ItemAt(1, tokens));
+    const std::string source = ItemAt(2, tokens);
+    const std::string target = ItemAt(3, tokens);
+    if (!IsScriptFile(source)) return;
+    if (command == "COPY") {
+      // Through a temporary file: a failed copy leaves the old target whole,
+      // and a file copied onto itself keeps its content.
+      if (!target.empty()) platform::CopyFileAtomic(source, target);
+    } else if (command == "DELETE") {
+      platform::DeleteFile(source);
+    } else if (command == "MOVE") {
+      platform::MoveFileNoReplace(source, target);
+    }
+  });
+}
+
+void DirCommand(const TArrayString& tokens) {
+  Guarded([&] {
+    const std::string command = LocaleUpper(ItemAt(1, tokens));
+    const std::string path = ItemAt(2, tokens);
+    if (command == "DELETE") {
+      if (path.empty()) return;
+      const std::string folder = InProgramFolder(path);
+      // Every form of the root is refused, not only the plain one.
+      if (TreeToRemove(folder) && platform::DirectoryExists(folder)) DeleteDirectoryTree(folder);
+    } else if (command == "CREATE") {
+      // An existing folder is looked for where the path leads as written.
+      if (platform::DirectoryExists(path)) return;
+      platform::CreateDirectories(InProgramFolder(path));
+    }
+  });
+}
+
+void ApiCommand(const TArrayString& tokens) {
+  Guarded([&] {
+    if (LocaleUpper(ItemAt(1, tokens)) != "SLEEP") return;
+    const uint32_t milliseconds = SleepMilliseconds(ItemAt(2, tokens));
+    if (milliseconds > 0) platform::Sleep(milliseconds);
+  });
+}
+
+void RunCommand(const TArrayString& tokens) {
+  Guarded([&] {
+    const std::string program = ProgramToStart(ItemAt(1, tokens));
+    if (program.empty()) return;
+    // Empty tokens before the first parameter vanish; runs of blanks between
+    // parameters come through as written.
+    std::string parameters;
+    for (size_t i = 2; i < tokens.size(); ++i) {
+      if (!parameters.empty()) parameters += ' ';
+      parameters += tokens[i];
+    }
+    platform::ShellOpen(program, parameters, platform::ProgramFolder());
+  });
+}
+
+void Regsvr32Command(const TArrayString& tokens) {
+  Guarded([&] {
+    // A Windows tool: where none is installed, there is nothing to register with.
+    const std::string tool = RegistrationTool();
+    if (tool.empty()) return;
+    platform::ShellOpen(tool, "/n /s /i:user " + ItemAt(1, tokens), platform::ProgramFolder());
+  });
+}
