@@ -1,0 +1,268 @@
+#include "http/CurlTransfer.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+
+#include "http/HTTPMailbox.h"
+#include "http/HTTPText.h"
+#include "http/MultipartBody.h"
+#include "http/TransferTargets.h"
+
+namespace {
+
+constexpr size_t kReadSize = 8192;
+constexpr long kMaxRedirects = 10;
+constexpr int kPollMs = 100;  // how soon a stop or a stall is noticed
+
+struct EasyDeleter {
+  void operator()(CURL* easy) const { curl_easy_cleanup(easy); }
+};
+struct MultiDeleter {
+  void operator()(CURLM* multi) const { curl_multi_cleanup(multi); }
+};
+struct ListDeleter {
+  void operator()(curl_slist* list) const { curl_slist_free_all(list); }
+};
+
+bool CurlReady() {
+  static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
+  return ready;
+}
+
+// The request target goes out as composed, but bytes that cannot stand in a
+// request line are escaped so the line stays one line.
+std::string EscapeUnsafe(const std::string& target) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : target) {
+    if (c <= ' ' || c >= 0x7F || c == '#') {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+void AppendQuery(std::string& objectName, const std::string& query) {
+  if (query.empty()) return;
+  objectName += objectName.find('?') == std::string::npos ? '?' : '&';
+  objectName += query;
+}
+
+}  // namespace
+
+TCurlTransfer::TCurlTransfer(const THTTPRequest& request, THTTPResponse& response,
+                             THTTPMailbox& mailbox)
+    : request_(request), response_(response), mailbox_(mailbox) {}
+
+TCurlTransfer::~TCurlTransfer() = default;
+
+int32_t TCurlTransfer::Run(const std::string& host, uint16_t port, std::string objectName) {
+  const std::string verb = http_text::AsciiUpper(request_.Method);
+  if (!request_.MultiPartMode && verb != "GET" && verb != "POST") {
+    // Such a request is never sent; in file mode its target still appears.
+    if (request_.DownFileMode && !OpenTarget()) return -2;
+    return 0;
+  }
+  if (!CurlReady()) return 0;
+  std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
+  std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+  if (!easy || !multi) return 0;
+  easy_ = easy.get();
+
+  if (verb == "GET" && !request_.MultiPartMode) {
+    AppendQuery(objectName, request_.ParamList);
+    AppendQuery(objectName, request_.Parameter2);
+  }
+  const bool ipv6 = host.find(':') != std::string::npos;
+  const std::string url = std::string(response_.UseSSL ? "https" : "http") + "://" +
+                          (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) +
+                          EscapeUnsafe(objectName);
+
+  curl_slist* headers = nullptr;
+  size_t start = 0;
+  const std::string& text = request_.HeaderText;
+  while (start < text.size()) {
+    size_t stop = text.find("\r\n", start);
+    if (stop == std::string::npos) stop = text.size();
+    if (stop > start)
+      headers = curl_slist_append(headers, text.substr(start, stop - start).c_str());
+    start = stop + 2;
+  }
+  headers = curl_slist_append(headers, "Expect:");
+  std::unique_ptr<curl_slist, ListDeleter> headerList(headers);
+
+  CURL* e = easy.get();
+  curl_easy_setopt(e, CURLOPT_URL, url.c_str());
+  curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
+  curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+  curl_easy_setopt(e, CURLOPT_PATH_AS_IS, 1L);
+  curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(e, CURLOPT_HTTPHEADER, headerList.get());
+  curl_easy_setopt(e, CURLOPT_BUFFERSIZE, static_cast<long>(kReadSize));
+  curl_easy_setopt(e, CURLOPT_HEADERFUNCTION, &TCurlTransfer::OnHeader);
+  curl_easy_setopt(e, CURLOPT_HEADERDATA, this);
+  curl_easy_setopt(e, CURLOPT_WRITEFUNCTION, &TCurlTransfer::OnBody);
+  curl_easy_setopt(e, CURLOPT_WRITEDATA, this);
+  // The package is run or unpacked over the installation: the server must
+  // prove who it is, so certificate and host name are always checked.
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(e, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!request_.CACertFile.empty())
+    curl_easy_setopt(e, CURLOPT_CAINFO, request_.CACertFile.c_str());
+  if (request_.TimeOut > 0)
+    curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(request_.TimeOut));
+
+  std::string postBody;
+  if (request_.MultiPartMode) {
+    if (request_.StreamSize < 0) return 0;
+    upload_ = std::make_unique<TMultipartBody>(
+        request_, [this](int32_t sent, int32_t total) { mailbox_.PostProgress(sent, total); });
+    curl_easy_setopt(e, CURLOPT_POST, 1L);
+    curl_easy_setopt(e, CURLOPT_READFUNCTION, &TCurlTransfer::OnUpload);
+    curl_easy_setopt(e, CURLOPT_READDATA, this);
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request_.StreamSize));
+    if (verb != "POST") curl_easy_setopt(e, CURLOPT_CUSTOMREQUEST, verb.c_str());
+  } else if (verb == "POST") {
+    postBody = request_.PostData.empty() ? request_.ParamList : request_.PostData;
+    curl_easy_setopt(e, CURLOPT_POSTFIELDS, postBody.c_str());
+    curl_easy_setopt(e, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(postBody.size()));
+  } else {
+    curl_easy_setopt(e, CURLOPT_HTTPGET, 1L);
+  }
+
+  curl_multi_add_handle(multi.get(), e);
+  Touch();
+  bool stalled = false;
+  for (;;) {
+    int running = 0;
+    if (curl_multi_perform(multi.get(), &running) != CURLM_OK) break;
+    if (!running) break;
+    if (mailbox_.StopRequested()) {
+      stopped_ = true;
+      break;
+    }
+    if (request_.TimeOut > 0 && std::chrono::steady_clock::now() - lastActivity_ >
+                                    std::chrono::milliseconds(request_.TimeOut)) {
+      stalled = true;
+      break;
+    }
+    curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+  }
+  CURLcode code = CURLE_ABORTED_BY_CALLBACK;
+  int queued = 0;
+  while (CURLMsg* message = curl_multi_info_read(multi.get(), &queued))
+    if (message->msg == CURLMSG_DONE) code = message->data.result;
+  curl_multi_remove_handle(multi.get(), e);
+
+  long status = 0;
+  curl_easy_getinfo(e, CURLINFO_RESPONSE_CODE, &status);
+  if (status > 0) response_.StatusCode = std::to_string(status).substr(0, 3);
+
+  int32_t result = 0;
+  if (stopped_ || stalled || notOk_ || writeFailed_ || uploadFailed_) {
+    result = 0;
+  } else if (targetFailed_) {
+    result = -2;
+  } else if (maxReached_ || (code == CURLE_OK && status == 200)) {
+    if (upload_ && !upload_->Complete()) {
+      result = 0;
+    } else if (!bodyBegun_ && !BeginBody()) {
+      result = targetFailed_ ? -2 : 0;
+    } else {
+      if (buffer_) response_.ReturnStr = buffer_->DataString();
+      result = 1;
+    }
+  }
+  // The file is closed before anything else is released.
+  target_.reset();
+  return result;
+}
+
+size_t TCurlTransfer::OnHeader(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<TCurlTransfer*>(self);
+  const size_t length = size * count;
+  // Only the last response's block counts (not those of redirects or 1xx).
+  if (length >= 5 && std::equal(data, data + 5, "HTTP/")) transfer->rawHeader_.clear();
+  transfer->rawHeader_.append(data, length);
+  transfer->Touch();
+  return length;
+}
+
+bool TCurlTransfer::BeginBody() {
+  bodyBegun_ = true;
+  long status = 0;
+  curl_easy_getinfo(easy_, CURLINFO_RESPONSE_CODE, &status);
+  if (status != 200) {
+    notOk_ = true;
+    return false;
+  }
+  response_.ReturnHeader = rawHeader_;
+  const std::string length = http_text::HeaderLines(rawHeader_).Value("Content-Length");
+  expected_ = http_text::HeaderLines(rawHeader_).IndexOfName("Content-Length") < 0
+                  ? 0
+                  : http_text::ContentLengthOf(length);
+  return OpenTarget();
+}
+
+bool TCurlTransfer::OpenTarget() {
+  if (request_.DownFileMode) {
+    target_ = TFileTarget::Create(request_.DownFileName);
+  } else {
+    auto buffer = std::make_unique<TBufferStream>();
+    buffer_ = buffer.get();
+    target_ = std::move(buffer);
+  }
+  targetFailed_ = !target_;
+  return !targetFailed_;
+}
+
+size_t TCurlTransfer::OnBody(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<TCurlTransfer*>(self);
+  const size_t length = size * count;
+  if (!transfer->bodyBegun_ && !transfer->BeginBody()) return 0;
+  transfer->Touch();
+  for (size_t done = 0; done < length;) {
+    if (transfer->mailbox_.StopRequested()) {
+      transfer->stopped_ = true;
+      return 0;
+    }
+    const size_t n = std::min(kReadSize, length - done);
+    if (!transfer->target_->Write(data + done, n)) {
+      transfer->writeFailed_ = true;
+      return 0;
+    }
+    done += n;
+    transfer->received_ += static_cast<uint32_t>(n);
+    const auto received = static_cast<int32_t>(transfer->received_);
+    if (!transfer->request_.MultiPartMode && transfer->expected_ > 0)
+      transfer->mailbox_.PostProgress(received, transfer->expected_);
+    if (transfer->request_.MaxSize > 0 && received >= transfer->request_.MaxSize) {
+      transfer->maxReached_ = true;
+      return 0;
+    }
+  }
+  return length;
+}
+
+size_t TCurlTransfer::OnUpload(char* data, size_t size, size_t count, void* self) {
+  auto* transfer = static_cast<TCurlTransfer*>(self);
+  if (transfer->mailbox_.StopRequested()) {
+    transfer->stopped_ = true;
+    return CURL_READFUNC_ABORT;
+  }
+  size_t copied = 0;
+  if (!transfer->upload_->Read(data, size * count, &copied)) {
+    transfer->uploadFailed_ = true;
+    return CURL_READFUNC_ABORT;
+  }
+  transfer->Touch();
+  return copied;
+}

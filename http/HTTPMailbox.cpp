@@ -1,0 +1,53 @@
+#include "http/HTTPMailbox.h"
+
+#include <QCoreApplication>
+
+QEvent::Type THTTPMessage::EventType() {
+  static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
+  return type;
+}
+
+THTTPMessage::THTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
+                           std::shared_ptr<THTTPMailbox> from,
+                           std::optional<THTTPResponse> response)
+    : QEvent(EventType()),
+      Message(message),
+      WParam(wParam),
+      LParam(lParam),
+      From(std::move(from)),
+      Response(std::move(response)) {}
+
+void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
+                        std::optional<THTTPResponse> response) {
+  std::lock_guard lock(mutex_);
+  // Posting under the lock keeps the receiver alive: Detach waits for us.
+  if (!receiver_) return;
+  QCoreApplication::postEvent(receiver_, new THTTPMessage(message, wParam, lParam,
+                                                          shared_from_this(), std::move(response)));
+}
+
+void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
+  std::lock_guard lock(mutex_);
+  if (!receiver_) return;
+  progressDone_ = done;
+  progressTotal_ = total;
+  if (progressQueued_) return;
+  progressQueued_ = true;
+  QCoreApplication::postEvent(receiver_,
+                              new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
+}
+
+std::pair<int32_t, int32_t> THTTPMailbox::TakeProgress() {
+  std::lock_guard lock(mutex_);
+  progressQueued_ = false;
+  return {progressDone_, progressTotal_};
+}
+
+void THTTPMailbox::Received() {
+  std::lock_guard lock(mutex_);
+}
+
+void THTTPMailbox::Detach() {
+  std::lock_guard lock(mutex_);
+  receiver_ = nullptr;
+}

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <QEvent>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
+
+#include "http/HTTPTransfer.h"
+
+class QObject;
+
+constexpr uint32_t WM_HTTP_START = 2247;
+constexpr uint32_t WM_HTTP_END = 2248;
+constexpr uint32_t WM_HTTP_PROGRESS = 2249;
+
+class THTTPMailbox;
+
+// One notification of a transfer, queued to the component's thread.
+class THTTPMessage : public QEvent {
+ public:
+  static QEvent::Type EventType();
+
+  THTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
+               std::shared_ptr<THTTPMailbox> from, std::optional<THTTPResponse> response = {});
+
+  const uint32_t Message;
+  const intptr_t WParam;
+  const intptr_t LParam;
+  const std::shared_ptr<THTTPMailbox> From;
+  std::optional<THTTPResponse> Response;  // with an end: the results to apply
+};
+
+// The link between one transfer and the component it serves. The transfer
+// posts through it; the component detaches it when it stops the transfer or
+// goes away, after which nothing more is posted. Progress is coalesced: while
+// one progress message waits to be delivered, later figures replace its own.
+class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
+ public:
+  explicit THTTPMailbox(QObject* receiver) : receiver_(receiver) {}
+
+  void Post(uint32_t message, intptr_t wParam, intptr_t lParam,
+            std::optional<THTTPResponse> response = {});
+  void PostProgress(int32_t done, int32_t total);
+
+  // The latest progress figures; called on the receiver's thread when the
+  // progress message is handled. Also orders the poster's writes before the
+  // receiver's reads.
+  std::pair<int32_t, int32_t> TakeProgress();
+  void Received();
+
+  void Detach();
+  void RequestStop() { stop_.store(true); }
+  bool StopRequested() const { return stop_.load(); }
+
+ private:
+  std::mutex mutex_;
+  QObject* receiver_;
+  bool progressQueued_ = false;
+  int32_t progressDone_ = 0;
+  int32_t progressTotal_ = 0;
+  std::atomic<bool> stop_{false};
+};

@@ -1,0 +1,96 @@
+#include "http/MultipartBody.h"
+
+#include <algorithm>
+#include <cstring>
+
+std::string FilePartHeader(const std::string& boundary, const std::string& fileName,
+                           const std::string& contentType) {
+  return "--" + boundary + "\r\n" + "Content-Disposition: form-data; name=\"file\"; filename=\"" +
+         fileName + "\"\r\n" + "Content-Type: " + contentType + "\r\n\r\n";
+}
+
+TMultipartBody::TMultipartBody(const THTTPRequest& request,
+                               std::function<void(int32_t, int32_t)> progress)
+    : request_(request), progress_(std::move(progress)) {
+  const size_t texts = request.Stream.size();
+  // The last text entry is the closing boundary line; the files go before it.
+  for (size_t i = 0; i + 1 < texts; ++i) steps_.push_back({Kind::Text, i});
+  for (size_t i = 0; i < request.FileList.size(); ++i) {
+    steps_.push_back({Kind::FileHeader, i});
+    steps_.push_back({Kind::FileContent, i});
+    steps_.push_back({Kind::FileEnd, i});
+  }
+  if (texts > 0) steps_.push_back({Kind::Text, texts - 1});
+}
+
+bool TMultipartBody::NextPiece() {
+  piece_.clear();
+  offset_ = 0;
+  while (step_ < steps_.size()) {
+    const Step& step = steps_[step_];
+    switch (step.kind) {
+      case Kind::Text:
+        piece_ = request_.Stream[step.index];
+        reportPiece_ = true;
+        ++step_;
+        return true;
+      case Kind::FileHeader: {
+        const std::string& path = request_.FileList[step.index];
+        const size_t slash = path.rfind('/');
+        piece_ = FilePartHeader(request_.Boundary,
+                                slash == std::string::npos ? path : path.substr(slash + 1),
+                                request_.FileContentTypes[step.index]);
+        reportPiece_ = false;
+        ++step_;
+        return true;
+      }
+      case Kind::FileContent: {
+        if (!file_) {
+          file_.reset(std::fopen(request_.FileList[step.index].c_str(), "rb"));
+          if (!file_) return false;
+        }
+        piece_.resize(8192);
+        const size_t got = std::fread(piece_.data(), 1, piece_.size(), file_.get());
+        if (got == 0) {
+          const bool failed = std::ferror(file_.get());
+          file_.reset();
+          if (failed) return false;
+          ++step_;
+          continue;
+        }
+        piece_.resize(got);
+        reportPiece_ = true;
+        return true;
+      }
+      case Kind::FileEnd:
+        piece_ = "\r\n";
+        reportPiece_ = true;
+        ++step_;
+        return true;
+    }
+  }
+  finished_ = true;
+  return true;
+}
+
+bool TMultipartBody::Read(char* buffer, size_t size, size_t* copied) {
+  *copied = 0;
+  while (offset_ == piece_.size()) {
+    if (finished_) return true;
+    if (!NextPiece()) return false;
+  }
+  const size_t n = std::min(size, piece_.size() - offset_);
+  if (sent_ + n > static_cast<uint32_t>(request_.StreamSize)) return false;
+  std::memcpy(buffer, piece_.data() + offset_, n);
+  offset_ += n;
+  sent_ += n;
+  *copied = n;
+  if (offset_ == piece_.size() && reportPiece_)
+    progress_(static_cast<int32_t>(sent_), request_.StreamSize);
+  return true;
+}
+
+bool TMultipartBody::Complete() const {
+  return offset_ == piece_.size() && (finished_ || step_ == steps_.size()) &&
+         sent_ == static_cast<uint32_t>(request_.StreamSize);
+}

@@ -1,0 +1,79 @@
+#include "http/QVHTTPThread.h"
+
+#include <algorithm>
+#include <charconv>
+#include <system_error>
+#include <thread>
+
+#include "http/CurlTransfer.h"
+#include "http/HTTPMailbox.h"
+#include "http/HTTPText.h"
+#include "http/UrlParts.h"
+
+TQVHTTPThread::TQVHTTPThread(THTTPRequest request, std::shared_ptr<THTTPMailbox> mailbox)
+    : FRequest(std::move(request)), FMailbox(std::move(mailbox)) {}
+
+std::shared_ptr<TQVHTTPThread> TQVHTTPThread::Create(THTTPRequest request,
+                                                     std::shared_ptr<THTTPMailbox> mailbox) {
+  std::shared_ptr<TQVHTTPThread> worker(new TQVHTTPThread(std::move(request), std::move(mailbox)));
+  try {
+    std::thread([worker] { worker->Execute(); }).detach();
+  } catch (const std::system_error&) {
+    worker->FMailbox->Post(WM_HTTP_START, 0, 0);
+    worker->FMailbox->Post(WM_HTTP_END, 0, 0, ResponseBefore(worker->FRequest));
+  }
+  return worker;
+}
+
+void TQVHTTPThread::Stop() {
+  FMailbox->RequestStop();
+  FMailbox->Detach();
+}
+
+void TQVHTTPThread::Execute() {
+  FMailbox->Post(WM_HTTP_START, FResultCode, 0);
+  THTTPResponse response = ResponseBefore(FRequest);
+  FResultCode = 0;
+  try {
+    FResultCode = GetWebData(FRequest, response, *FMailbox);
+  } catch (...) {
+    // Reported as a failed transfer below.
+  }
+  FMailbox->Post(WM_HTTP_END, FResultCode, 0, std::move(response));
+}
+
+THTTPResponse TQVHTTPThread::ResponseBefore(const THTTPRequest& request) {
+  THTTPResponse response;
+  response.Host = request.Host;
+  response.UseSSL = request.UseSSL;
+  return response;
+}
+
+int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& response,
+                                  THTTPMailbox& mailbox) {
+  response.ReturnStr.clear();
+  response.ReturnHeader.clear();
+  response.StatusCode.clear();
+
+  const TUrlParts url = SplitUrl(request.URL);
+  std::string lowered = http_text::AsciiLower(request.URL);
+  std::replace(lowered.begin(), lowered.end(), '\\', '/');
+  if (lowered.rfind("https://", 0) == 0) response.UseSSL = true;
+
+  uint32_t port = response.UseSSL ? 443 : 80;
+  const char* portEnd = url.Port.data() + url.Port.size();
+  uint32_t given = 0;
+  const auto [stop, error] = std::from_chars(url.Port.data(), portEnd, given);
+  if (!url.Port.empty() && error == std::errc() && stop == portEnd) port = given & 0xFFFF;
+
+  response.Host = url.Host;
+  std::string objectName = url.Path + url.Document;
+  if (!url.Query.empty()) objectName += "?" + url.Query;
+
+  try {
+    TCurlTransfer transfer(request, response, mailbox);
+    return transfer.Run(url.Host, static_cast<uint16_t>(port), objectName);
+  } catch (...) {
+    return -2;
+  }
+}
