@@ -1,0 +1,249 @@
+#include "sevenzip/ExtractCallbacks.h"
+
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "sevenzip/FileNames.h"
+#include "sevenzip/SafePath.h"
+
+using namespace sevenzip;
+
+namespace {
+
+HRESULT GivePassword(TSevenZip* owner, const std::string& password, BSTR* out) {
+  if (!out) return E_INVALIDARG;
+  *out = nullptr;
+  if (password.empty()) return S_FALSE;
+  *out = owner->Codec().AllocString(password);
+  return *out ? S_OK : E_FAIL;
+}
+
+// A name of our own beside `target`, created empty so no one else takes it.
+std::string MakeTemporaryBeside(const std::string& target) {
+  std::string name = WideExtractFilePath(target) + ".7z-XXXXXX";
+  const int fd = mkstemp(name.data());
+  if (fd < 0) return {};
+  close(fd);
+  return name;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+TMyArchiveOpenCallback::TMyArchiveOpenCallback(TSevenZip* Owner)
+    : FSevenzip(Owner), FPassword(Owner->Password()) {}
+
+HRESULT TMyArchiveOpenCallback::SetTotal(const uint64_t*, const uint64_t*) noexcept {
+  return S_OK;
+}
+
+HRESULT TMyArchiveOpenCallback::SetCompleted(const uint64_t*, const uint64_t*) noexcept {
+  return S_OK;
+}
+
+HRESULT TMyArchiveOpenCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
+  return GivePassword(FSevenzip, FPassword, Password);
+}
+
+// ---------------------------------------------------------------------------
+
+TMyArchiveExtractCallback::TMyArchiveExtractCallback(TSevenZip* Owner)
+    : FSevenzip(Owner), FPassword(Owner->Password()) {}
+
+TMyArchiveExtractCallback::~TMyArchiveExtractCallback() {
+  FinishOutput(false);
+}
+
+bool TMyArchiveExtractCallback::Report(int32_t code, const std::string& fileName) {
+  return FSevenzip->Guard([&] { FSevenzip->Report(code, fileName); });
+}
+
+HRESULT TMyArchiveExtractCallback::SetTotal(uint64_t total) noexcept {
+  if (FFilestoextract != 0 || !FSevenzip->OnPreProgress) return S_OK;
+  const bool ok =
+      FSevenzip->Guard([&] { FSevenzip->OnPreProgress(FSevenzip, static_cast<int64_t>(total)); });
+  return ok ? S_OK : E_ABORT;
+}
+
+HRESULT TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) noexcept {
+  const int64_t complete = completeValue ? static_cast<int64_t>(*completeValue) : FLastPos;
+  bool ok = true;
+  if (FProgressFilePos == 0 && FSevenzip->OnExtractfile) {
+    ok = FSevenzip->Guard(
+        [&] { FSevenzip->OnExtractfile(FSevenzip, FProgressFile, FProgressFileSize); });
+  }
+  FProgressFilePos += complete - FLastPos;
+  FLastPos = complete;
+  if (ok && FSevenzip->OnProgress) {
+    ok = FSevenzip->Guard(
+        [&] { FSevenzip->OnProgress(FSevenzip, FProgressFile, complete, FProgressFilePos); });
+  }
+  if (!ok) return E_ABORT;
+  HRESULT result = S_OK;
+  if (FAllFilesExt) {
+    FStoppedAfterSelection = true;
+    result = S_FALSE;
+  }
+  if (FSevenzip->CancelRequested()) {
+    FStoppedAfterSelection = false;
+    result = S_FALSE;
+    if (!Report(kErrUserCanceled, FProgressFile)) return E_ABORT;
+  }
+  return result;
+}
+
+HRESULT TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStream** outStream,
+                                             int32_t askExtractMode) noexcept {
+  if (!outStream) return E_INVALIDARG;
+  *outStream = nullptr;
+  FinishOutput(false);  // an item the codec left without a result
+  FItemRefused = false;
+  if (FSevenzip->CancelRequested()) return S_FALSE;
+  try {
+    const TCodecLibrary& codec = FSevenzip->Codec();
+    if (askExtractMode == kTest) {
+      // The archive is reached through the codec, which is inside its pass.
+      IInArchive* archive = FSevenzip->CurrentArchive();
+      FProgressFile = ItemString(codec, archive, index, kpidPath);
+      FProgressFileSize = static_cast<int64_t>(ItemUInt(codec, archive, index, kpidSize));
+      FProgressFilePos = 0;
+      return S_OK;
+    }
+    if (askExtractMode != kExtract) return S_OK;
+    return ExtractItem(index, outStream);
+  } catch (...) {
+    // Nothing may cross into the codec; the pass stops.
+    return E_ABORT;
+  }
+}
+
+HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStream** outStream) {
+  const TCodecLibrary& codec = FSevenzip->Codec();
+  IInArchive* archive = FSevenzip->CurrentArchive();
+  const std::string path = ItemString(codec, archive, index, kpidPath);
+  const int64_t size = static_cast<int64_t>(ItemUInt(codec, archive, index, kpidSize));
+  const uint32_t attr = static_cast<uint32_t>(ItemUInt(codec, archive, index, kpidAttrib));
+  const std::optional<uint64_t> mtime = ItemFileTime(codec, archive, index, kpidMTime);
+  bool doOverwrite = (FSevenzip->ExtractOptions() & ExtractOverwrite) != 0;
+
+  const bool noPath = (FSevenzip->ExtractOptions() & ExtractNoPath) != 0;
+  const std::string stored = noPath ? WideExtractFileName(path) : path;
+  std::string out = FExtractDirectory + stored;
+  const std::string reportName = out;
+  if (FSevenzip->OnSetExtractName &&
+      !FSevenzip->Guard([&] { FSevenzip->OnSetExtractName(FSevenzip, index, out); }))
+    return E_ABORT;
+  const bool renamed = out != reportName;
+
+  if (!doOverwrite && WideFileExists(out)) {
+    if (FSevenzip->OnExtractOverwrite &&
+        !FSevenzip->Guard([&] { FSevenzip->OnExtractOverwrite(FSevenzip, out, doOverwrite); }))
+      return E_ABORT;
+    if (!doOverwrite) return S_OK;
+  }
+
+  // The stored path must not reach outside the base folder, neither by its
+  // text nor through a link on disk. A name the application chose itself is
+  // its own affair.
+  const bool isFolder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (!renamed && (!IsSafeStoredPath(stored) || stored == "." ||
+                   !StaysInside(FExtractDirectory, isFolder ? out : WideExtractFilePath(out))))
+    return Refuse(reportName);
+
+  FProgressFile = out;
+  FProgressFilePos = 0;
+  FProgressFileSize = size;
+
+  if (isFolder) {
+    WideForceDirectories(out, attr);
+    return S_OK;
+  }
+  if (--FFilestoextract == 0) FLastFileToExt = true;
+
+  // Folders made for a file get default permissions: a file's bits (no
+  // execute) would lock everyone out of the folder.
+  int32_t error = 0;
+  if (!WideForceDirectories(WideExtractFilePath(out), 0)) error = errno;
+  if (error == 0 && WideDirectoryExists(out)) error = EISDIR;
+  std::string temp;
+  if (error == 0) {
+    temp = MakeTemporaryBeside(out);
+    if (temp.empty()) error = errno;
+  }
+  ComPtr<TMyStreamWriter> writer;
+  if (error == 0) {
+    writer = TMyStreamWriter::Create(&error, temp, mtime, attr, 0, false);
+    if (!writer) unlink(temp.c_str());
+  }
+  if (!writer) {
+    FSevenzip->SetLastError(error);
+    FAnyItemFailed = true;
+    Report(kErrCreateFile, reportName);
+    return S_FALSE;
+  }
+  FWriter = writer;
+  FTempPath = temp;
+  FTargetPath = out;
+  FReportName = reportName;
+  writer->AddRef();
+  *outStream = writer.get();
+  return S_OK;
+}
+
+HRESULT TMyArchiveExtractCallback::Refuse(const std::string& reportName) {
+  FItemRefused = true;
+  FAnyItemFailed = true;
+  return Report(kErrCreateFile, reportName) ? S_OK : E_ABORT;
+}
+
+bool TMyArchiveExtractCallback::FinishOutput(bool keep) {
+  if (!FWriter) return true;
+  ComPtr<TMyStreamWriter> writer = std::move(FWriter);
+  FWriter = {};
+  bool placed = false;
+  if (writer->Close() && keep) {
+    // Only a complete, verified file replaces the target.
+    placed = rename(FTempPath.c_str(), FTargetPath.c_str()) == 0;
+    if (!placed) FSevenzip->SetLastError(errno);
+  } else if (keep) {
+    FSevenzip->SetLastError(writer->LastErrorCode());
+  }
+  if (!placed) unlink(FTempPath.c_str());
+  FTempPath.clear();
+  return placed || !keep;
+}
+
+HRESULT TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept {
+  return S_OK;
+}
+
+HRESULT TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
+  const bool hadOutput = static_cast<bool>(FWriter);
+  const bool placed = FinishOutput(resultEOperationResult == kOpOK);
+  bool ok = true;
+  if (hadOutput && !placed) {
+    FAnyItemFailed = true;
+    ok = Report(kErrCreateFile, FReportName);
+  } else if (resultEOperationResult == kOpOK) {
+    if (!FItemRefused) FSevenzip->SetErrCode(kErrSuccess);
+  } else {
+    FAnyItemFailed = true;
+    // Every other outcome (truncated data, wrong password, ...) is a data
+    // error too: none of them may pass for success.
+    const int32_t code = resultEOperationResult == kOpUnsupportedMethod ? kErrUnsupportedMethod
+                         : resultEOperationResult == kOpCRCError        ? kErrCRCError
+                                                                        : kErrDataError;
+    ok = Report(code, FProgressFile);
+  }
+  FItemRefused = false;
+  if (FLastFileToExt) FAllFilesExt = true;
+  return ok ? S_OK : E_ABORT;
+}
+
+HRESULT TMyArchiveExtractCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
+  return GivePassword(FSevenzip, FPassword, Password);
+}

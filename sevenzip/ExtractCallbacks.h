@@ -1,0 +1,78 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "sevenzip/InterfacedObject.h"
+#include "sevenzip/SevenZip.h"
+#include "sevenzip/StreamWriter.h"
+
+// Answers the codec while it opens an archive.
+class TMyArchiveOpenCallback final
+    : public sevenzip::TInterfacedObject<sevenzip::IArchiveOpenCallback,
+                                         sevenzip::ICryptoGetTextPassword> {
+ public:
+  explicit TMyArchiveOpenCallback(TSevenZip* Owner);
+
+  sevenzip::HRESULT SetTotal(const uint64_t* files, const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT SetCompleted(const uint64_t* files, const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
+
+ private:
+  TSevenZip* FSevenzip;
+  std::string FPassword;
+};
+
+// Decides for every item where it goes and whether it is written, and turns
+// the codec's progress and results into the component's events and codes.
+class TMyArchiveExtractCallback final
+    : public sevenzip::TInterfacedObject<sevenzip::IArchiveExtractCallback,
+                                         sevenzip::ICryptoGetTextPassword> {
+ public:
+  explicit TMyArchiveExtractCallback(TSevenZip* Owner);
+
+  sevenzip::HRESULT SetTotal(uint64_t total) noexcept override;
+  sevenzip::HRESULT SetCompleted(const uint64_t* completeValue) noexcept override;
+  sevenzip::HRESULT GetStream(uint32_t index, sevenzip::ISequentialOutStream** outStream,
+                              int32_t askExtractMode) noexcept override;
+  sevenzip::HRESULT PrepareOperation(int32_t askExtractMode) noexcept override;
+  sevenzip::HRESULT SetOperationResult(int32_t resultEOperationResult) noexcept override;
+  sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
+
+  std::string FExtractDirectory;
+  int64_t FFilestoextract = 0;
+  bool FLastFileToExt = false;
+  bool FAllFilesExt = false;
+
+  // Whether any item of the pass failed (was refused, not written, or
+  // reported a data, CRC or method error).
+  bool AnyItemFailed() const { return FAnyItemFailed; }
+  // Whether the pass was stopped by us because every selected file was done.
+  bool StoppedAfterSelection() const { return FStoppedAfterSelection; }
+
+ private:
+  ~TMyArchiveExtractCallback() override;
+  sevenzip::HRESULT ExtractItem(uint32_t index, sevenzip::ISequentialOutStream** outStream);
+  // Refuses an item (not written, reported with code 11); the pass goes on.
+  sevenzip::HRESULT Refuse(const std::string& reportName);
+  // Ends the current output file: renames it over its target when `keep`,
+  // removes it otherwise. False when a kept file could not be put in place.
+  bool FinishOutput(bool keep);
+  bool Report(int32_t code, const std::string& fileName);
+
+  TSevenZip* FSevenzip;
+  std::string FProgressFile;
+  int64_t FProgressFilePos = 0;
+  int64_t FProgressFileSize = 0;
+  int64_t FLastPos = 0;
+  std::string FPassword;
+
+  // The file being written: a temporary name beside its target.
+  sevenzip::ComPtr<TMyStreamWriter> FWriter;
+  std::string FTempPath;
+  std::string FTargetPath;
+  std::string FReportName;
+  bool FItemRefused = false;
+  bool FAnyItemFailed = false;
+  bool FStoppedAfterSelection = false;
+};

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sevenzip/FileNames.h"
+#include "sevenzip/InterfacedObject.h"
+#include "sevenzip/SevenZip.h"
+
+// One volume file.
+struct TFiles {
+  std::string Name;
+  int Handle = kInvalidHandle;
+  int64_t Size = 0;
+  bool OnRemovableDrive = false;
+};
+using TArrayOfFiles = std::vector<TFiles>;
+
+// The codec's input stream: an archive (possibly inside a self-extractor,
+// possibly split into numbered volumes presented as one byte range) or one
+// source file to compress.
+class TMyStreamReader final
+    : public sevenzip::TInterfacedObject<sevenzip::IInStream, sevenzip::IStreamGetSize> {
+ public:
+  // `Owner` may be null for a plain source file.
+  TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool asArchive);
+
+  sevenzip::HRESULT Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept override;
+  sevenzip::HRESULT Seek(int64_t Offset, uint32_t SeekOrigin,
+                         uint64_t* NewPosition) noexcept override;
+  sevenzip::HRESULT GetSize(uint64_t* Size) noexcept override;
+
+  bool OpenVolume(int32_t Index);
+  bool OpenNextVolume() { return OpenVolume(static_cast<int32_t>(Files.size()) + 1); }
+  bool OpenLastVolume();
+  bool BrowseForFile(const std::string& Title, std::string& Name);
+
+  // For tests: the volume table as it stands.
+  const TArrayOfFiles& Volumes() const { return Files; }
+  int64_t Position() const { return arcPosition; }
+
+ private:
+  ~TMyStreamReader() override;
+  // Learns the archive's full size, finding and measuring its volumes.
+  bool MeasureArchive();
+  std::string VolumeName(int32_t Index) const;
+  std::string FindLastVolumeName(const std::string& name) const;
+  bool OwnerIsSFX() const { return FSevenZip && FSevenZip->IsSFX(); }
+  static void CloseVolume(TFiles& volume);
+
+  TSevenZip* FSevenZip;
+  std::string arcName;
+  int64_t arcPosition = 0;
+  int64_t arcSize = 0;
+  TArrayOfFiles Files;
+  TOpenVolume FOnOpenVolume;
+  bool FArchive;
+  int32_t MyLastError = 0;
+  bool FMultivolume = false;
+  int64_t FStart = 0;       // where the archive starts in the first file
+  bool FSizeKnown = false;  // arcSize may be told to the codec
+};
+
+// The volume number as written in names: at least three digits.
+std::string VolumeNumber(int32_t n);

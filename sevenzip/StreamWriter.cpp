@@ -1,0 +1,157 @@
+#include "sevenzip/StreamWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+using namespace sevenzip;
+
+ComPtr<TMyStreamWriter> TMyStreamWriter::Create(int32_t* PLastError, const std::string& sz,
+                                                std::optional<uint64_t> szDate, uint32_t FAttr,
+                                                uint32_t VolumeSize, bool CreateSFX) {
+  ComPtr<TMyStreamWriter> writer(
+      new TMyStreamWriter(PLastError, sz, szDate, FAttr, VolumeSize, CreateSFX));
+  if (!writer->CreateNextVolume()) return {};  // releasing it reports the error
+  return writer;
+}
+
+TMyStreamWriter::TMyStreamWriter(int32_t* PLastError, const std::string& sz,
+                                 std::optional<uint64_t> szDate, uint32_t FAttr,
+                                 uint32_t VolumeSize, bool CreateSFX)
+    : arcName(sz),
+      arcDate(szDate),
+      arcAttr(FAttr),
+      arcCreateSFX(CreateSFX),
+      arcVolumeSize(VolumeSize),
+      FPLastError(PLastError) {}
+
+TMyStreamWriter::~TMyStreamWriter() {
+  Close();
+  if (FPLastError && MyLastError != 0) *FPLastError = MyLastError;
+}
+
+bool TMyStreamWriter::CreateNextVolume() {
+  const size_t k = Files.size();
+  Files.emplace_back();
+  TFiles& e = Files.back();
+  if (arcCreateSFX && k == 0) {
+    e.Name = arcName;
+    e.Handle = WideCreateFile(e.Name, TFileAccess::ReadWrite, TFileDisposition::OpenExisting);
+    if (e.Handle != kInvalidHandle) arcPosition = FileSeek64(e.Handle, 2, 0);
+  } else {
+    e.Name =
+        arcVolumeSize > 0 ? arcName + "." + VolumeNumber(static_cast<int32_t>(k) + 1) : arcName;
+    e.Handle = WideCreateFile(e.Name, TFileAccess::ReadWrite, TFileDisposition::CreateAlways);
+  }
+  if (e.Handle == kInvalidHandle) {
+    MyLastError = errno;
+    Files.pop_back();
+    return false;
+  }
+  MyLastError = 0;  // a volume created clears an earlier write error
+  return true;
+}
+
+bool TMyStreamWriter::WriteAll(int handle, const uint8_t* data, uint32_t size, int64_t offset) {
+  while (size > 0) {
+    const ssize_t count = pwrite(handle, data, size, offset);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      MyLastError = errno;
+      return false;
+    }
+    data += count;
+    size -= static_cast<uint32_t>(count);
+    offset += count;
+  }
+  return true;
+}
+
+HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
+  if (ProcessedSize) *ProcessedSize = 0;
+  const auto* in = static_cast<const uint8_t*>(Data);
+  uint32_t done = 0;
+  if (arcVolumeSize > 0) {
+    const int64_t needed = (arcPosition + Size) / arcVolumeSize + 1;
+    while (static_cast<int64_t>(Files.size()) < needed) {
+      if (!CreateNextVolume()) return S_FALSE;
+    }
+    size_t k = static_cast<size_t>(arcPosition / arcVolumeSize);
+    int64_t offset = arcPosition % arcVolumeSize;
+    while (done < Size) {
+      uint32_t chunk = Size - done;
+      if (offset + chunk > arcVolumeSize) chunk = static_cast<uint32_t>(arcVolumeSize - offset);
+      if (!WriteAll(Files[k].Handle, in + done, chunk, offset)) {
+        done = 0;
+        break;
+      }
+      done += chunk;
+      ++k;
+      offset = 0;
+    }
+  } else if (WriteAll(Files[0].Handle, in, Size, arcPosition)) {
+    done = Size;
+  }
+  arcPosition += done;
+  arcSize = std::max(arcSize, arcPosition);
+  if (ProcessedSize) *ProcessedSize = done;
+  return MyLastError ? S_FALSE : S_OK;
+}
+
+HRESULT TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
+  switch (SeekOrigin) {
+    case 0:
+      arcPosition = Offset;
+      break;
+    case 1:
+      arcPosition += Offset;
+      break;
+    case 2:
+      arcPosition = arcSize + Offset;
+      break;
+    default:
+      break;
+  }
+  arcSize = std::max(arcSize, arcPosition);
+  if (NewPosition) *NewPosition = static_cast<uint64_t>(arcPosition);
+  return S_OK;
+}
+
+HRESULT TMyStreamWriter::SetSize(uint64_t) noexcept {
+  return S_FALSE;
+}
+
+bool TMyStreamWriter::Close() {
+  if (FClosed) return MyLastError == 0;
+  FClosed = true;
+  // Unix bits from the archive; without them the creation mode and umask
+  // stand, less the write bits for a read-only item.
+  const bool ownBits = (arcAttr & FILE_ATTRIBUTE_UNIX_EXTENSION) != 0;
+  const bool readOnly = (arcAttr & FILE_ATTRIBUTE_READONLY) != 0;
+  for (TFiles& e : Files) {
+    if (e.Handle == kInvalidHandle) continue;
+    if (ownBits) {
+      fchmod(e.Handle, PermissionsFromAttributes(arcAttr, 0666));
+    } else if (readOnly) {
+      struct stat st {};
+      if (fstat(e.Handle, &st) == 0) fchmod(e.Handle, st.st_mode & 0555);
+    }
+    if (arcDate) {
+      int64_t seconds, nanoseconds;
+      FileTimeToUnix(*arcDate, seconds, nanoseconds);
+      const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
+      futimens(e.Handle, times);  // best effort: a date never fails the file
+    }
+    if (close(e.Handle) != 0 && MyLastError == 0) MyLastError = errno;
+    e.Handle = kInvalidHandle;
+  }
+  return MyLastError == 0;
+}
+
+std::vector<std::string> TMyStreamWriter::FileNames() const {
+  std::vector<std::string> names;
+  for (const TFiles& e : Files) names.push_back(e.Name);
+  return names;
+}

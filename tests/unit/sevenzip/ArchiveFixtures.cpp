@@ -1,0 +1,98 @@
+#include "ArchiveFixtures.h"
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace sevenzip_test {
+
+int Run7z(const std::vector<std::string>& args, const std::string& cwd) {
+  std::vector<std::string> all = {"7z"};
+  all.insert(all.end(), args.begin(), args.end());
+  all.push_back("-bd");  // no progress indicator
+  std::vector<char*> argv;
+  for (std::string& a : all) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addchdir_np(&actions, cwd.c_str());
+  pid_t pid = 0;
+  const int rc = posix_spawnp(&pid, "7z", &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  if (rc != 0) throw std::runtime_error("cannot start 7z");
+  int status = 0;
+  waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+void WriteFile(const std::string& path, const std::string& content) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
+
+mode_t Mode(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mode & 07777;
+}
+
+int64_t MTimeSeconds(const std::string& path) {
+  struct stat st {};
+  stat(path.c_str(), &st);
+  return st.st_mtim.tv_sec;
+}
+
+void SetMTime(const std::string& path, int64_t seconds) {
+  const struct timespec times[2] = {{seconds, 0}, {seconds, 0}};
+  utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+void FlipByte(const std::string& path, int64_t offset) {
+  std::string data = ReadFile(path);
+  const size_t at = offset < 0 ? data.size() + offset : static_cast<size_t>(offset);
+  data.at(at) = static_cast<char>(data.at(at) ^ 0xFF);
+  std::ofstream(path, std::ios::binary) << data;
+}
+
+void Truncate(const std::string& path, int64_t size) {
+  truncate(path.c_str(), size);
+}
+
+int64_t SizeOf(const std::string& path) {
+  struct stat st {};
+  return stat(path.c_str(), &st) == 0 ? st.st_size : -1;
+}
+
+std::vector<std::string> Tree(const std::string& dir) {
+  std::vector<std::string> entries;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(dir)) {
+    std::string rel = std::filesystem::relative(e.path(), dir).string();
+    if (e.is_directory() && !e.is_symlink()) rel += '/';
+    entries.push_back(rel);
+  }
+  std::sort(entries.begin(), entries.end());
+  return entries;
+}
+
+}  // namespace sevenzip_test

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tests/tools/TempDir.h"
+
+namespace sevenzip_test {
+
+// Runs the installed `7z` command in `cwd` with its output discarded;
+// returns its exit code.
+int Run7z(const std::vector<std::string>& args, const std::string& cwd);
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+bool Exists(const std::string& path);
+mode_t Mode(const std::string& path);
+int64_t MTimeSeconds(const std::string& path);
+void SetMTime(const std::string& path, int64_t seconds);
+// Flips the byte at `offset` (negative: from the end).
+void FlipByte(const std::string& path, int64_t offset);
+void Truncate(const std::string& path, int64_t size);
+int64_t SizeOf(const std::string& path);
+// Every entry below `dir`, relative, sorted, folders with a trailing '/'.
+std::vector<std::string> Tree(const std::string& dir);
+
+}  // namespace sevenzip_test

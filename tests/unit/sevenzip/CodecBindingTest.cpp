@@ -1,0 +1,99 @@
+#include <gtest/gtest.h>
+
+#include "platform/Files.h"
+#include "sevenzip/InterfacedObject.h"
+#include "sevenzip/SevenZip.h"
+
+namespace {
+
+using namespace sevenzip;
+
+TEST(CodecBinding, ConstructionLoadsTheInstalledCodecWithDefaults) {
+  TSevenZip z;
+  EXPECT_EQ(z.Codec().Version() >> 16, 26u) << "the tests were written against 7-Zip 26";
+  EXPECT_EQ(z.NumberOfFiles(), -1);
+  EXPECT_EQ(z.SFXModule(), "7z.sfx");
+  EXPECT_EQ(z.LPPMDsize(), 10);
+  EXPECT_EQ(z.LPPMDmem(), 30);
+  EXPECT_EQ(z.ErrCode(), 0);
+  EXPECT_EQ(z.LastError(), 0);
+  EXPECT_EQ(z.LZMACompressType(), LZMA);
+  EXPECT_EQ(z.LZMACompressStrength(), SAVE);
+  EXPECT_EQ(z.VolumeSize(), 0);
+  EXPECT_FALSE(z.IsSFX());
+  EXPECT_EQ(z.Files().Count, 0u);
+}
+
+TEST(CodecBinding, LibraryIsLookedForBesideTheProgramFirst) {
+  const std::vector<std::string> candidates = CodecLibraryCandidates();
+  ASSERT_EQ(candidates.size(), 3u);
+  EXPECT_EQ(candidates[0], platform::ProgramFolder() + "7z.so");  // beside this test
+  EXPECT_EQ(candidates[1], "/usr/lib/p7zip/7z.so");
+  EXPECT_EQ(candidates[2], "7z.so");
+}
+
+std::string ConstructionError(const std::vector<std::string>& candidates) {
+  try {
+    TSevenZip z(candidates);
+  } catch (const ECodecLibraryError& e) {
+    return e.what();
+  }
+  return "(constructed)";
+}
+
+TEST(CodecBinding, UnusableLibrariesFailConstructionWithAClearMessage) {
+  EXPECT_EQ(ConstructionError({"/nonexistent/7z.so"}),
+            "Could not load CreateObject function from 7z.so\r\nPerhaps 7z.so not found");
+  EXPECT_EQ(ConstructionError({FAKE_CODEC_NO_CREATE}),
+            "Could not load CreateObject function from 7z.so\r\nPerhaps 7z.so not found");
+  EXPECT_EQ(ConstructionError({FAKE_CODEC_TYPE1}),
+            "Could not load CreateObject function from 7z.so\r\n" + std::string(FAKE_CODEC_TYPE1) +
+                " reports interface type 1, this program needs type 0");
+  EXPECT_EQ(ConstructionError({FAKE_CODEC_NO_HANDLER}),
+            "Could not create the 7z archive handler of " + std::string(FAKE_CODEC_NO_HANDLER));
+  // The first candidate that loads is the one used.
+  EXPECT_EQ(ConstructionError({"/nonexistent/7z.so", "/usr/lib/p7zip/7z.so"}), "(constructed)");
+}
+
+// A probe object with two interfaces, one of which derives from another.
+class TProbe final : public TInterfacedObject<IInStream, IStreamGetSize> {
+ public:
+  explicit TProbe(bool& destroyed) : FDestroyed(destroyed) {}
+  HRESULT Read(void*, uint32_t, uint32_t*) noexcept override { return S_OK; }
+  HRESULT Seek(int64_t, uint32_t, uint64_t*) noexcept override { return S_OK; }
+  HRESULT GetSize(uint64_t*) noexcept override { return S_OK; }
+
+ private:
+  ~TProbe() override { FDestroyed = true; }
+  bool& FDestroyed;
+};
+
+TEST(InterfacedObject, CountsReferencesAndAnswersDeclaredInterfaces) {
+  bool destroyed = false;
+  auto* probe = new TProbe(destroyed);
+  EXPECT_EQ(probe->RefCount(), 0);
+  EXPECT_EQ(probe->AddRef(), 1u);
+  void* out = nullptr;
+  EXPECT_EQ(probe->QueryInterface(&ISequentialInStream::kIID, &out), S_OK);
+  EXPECT_EQ(out, static_cast<IInStream*>(probe));
+  EXPECT_EQ(probe->QueryInterface(&IStreamGetSize::kIID, &out), S_OK);
+  EXPECT_EQ(out, static_cast<IStreamGetSize*>(probe));
+  EXPECT_EQ(probe->RefCount(), 3);
+  EXPECT_EQ(probe->QueryInterface(&IOutStream::kIID, &out), E_NOINTERFACE);
+  EXPECT_EQ(out, nullptr);
+  EXPECT_EQ(probe->RefCount(), 3);
+  static_cast<IStreamGetSize*>(probe)->Release();
+  probe->Release();
+  EXPECT_FALSE(destroyed);
+  EXPECT_EQ(probe->Release(), 0u);
+  EXPECT_TRUE(destroyed);
+}
+
+TEST(CodecBinding, MessagesAreIndexedByCode) {
+  EXPECT_STREQ(kSevenZipMessages[kErrSuccess], "Success");
+  EXPECT_STREQ(kSevenZipMessages[kErrNotSFX], "File is not an 7z SFX archive");
+  EXPECT_STREQ(kSevenZipMessages[kErrSFXModule], "SFXModule error ( Not found )");
+  EXPECT_STREQ(kSevenZipMessages[kErrCreateFile], "Could not create file");
+}
+
+}  // namespace
