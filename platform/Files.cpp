@@ -171,9 +171,15 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
   FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (!in.valid() || ::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC);
+  const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0);
   FileDescriptor out(::open(to.c_str(), flags, st.st_mode & 0777));
   if (!out.valid()) return false;
+  // Truncating only after this check: a file copied onto itself keeps its content.
+  struct stat target;
+  if (::fstat(out.get(), &target) != 0 ||
+      (target.st_dev == st.st_dev && target.st_ino == st.st_ino))
+    return false;
+  if (::ftruncate(out.get(), 0) != 0) return false;
   if (!CopyContent(in.get(), out.get(), st.st_size)) return false;
   ::fchmod(out.get(), st.st_mode & 0777);
   return out.Close();

@@ -34,6 +34,8 @@ TEST(Files, CopyKeepsPermissionBitsAndReplaces) {
   EXPECT_EQ(Mode(dir / "b"), 0750u);
   EXPECT_FALSE(platform::CopyFile(dir / "a", dir / "b", /*failIfExists=*/true));
   EXPECT_FALSE(platform::CopyFile(dir / "missing", dir / "c"));
+  EXPECT_FALSE(platform::CopyFile(dir / "a", dir / "a"));  // onto itself: refused, content kept
+  EXPECT_EQ(Read(dir / "a"), "new");
   EXPECT_FALSE(platform::FileExists(dir / "c"));
 }
 
