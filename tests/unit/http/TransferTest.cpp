@@ -1,0 +1,366 @@
+#include <chrono>
+#include <functional>
+
+#include "tests/tools/http/RawServer.h"
+#include "tests/tools/http/TestServer.h"
+#include "tests/unit/http/TransferFixture.h"
+
+namespace {
+
+using namespace http_testing;
+using testing_tools::TestServer;
+
+constexpr size_t kBodySize = 100000;
+const std::pair<int32_t, int32_t> kAllOfIt{kBodySize, kBodySize};
+
+class Transfer : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto& http = server.http();
+    http.Get("/file", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content(body, "text/plain; charset=EUC-KR");
+    });
+    http.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
+      res.set_content("", "application/octet-stream");
+    });
+    http.Get("/nolength", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(
+          "application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
+            if (offset == body.size()) {
+              sink.done();
+              return true;
+            }
+            return sink.write(body.data() + offset, std::min<size_t>(5000, body.size() - offset));
+          });
+    });
+    http.Get("/badlength", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_header("Content-Length", "many");
+      res.set_content_provider("application/octet-stream", [this](size_t, httplib::DataSink& sink) {
+        sink.write(body.data(), 3000);
+        sink.done();
+        return true;
+      });
+    });
+    http.Get("/missing", [](const httplib::Request&, httplib::Response& res) {
+      res.status = 404;
+      res.set_content("not here", "text/plain");
+    });
+    http.Get("/short", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(kBodySize, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset >= 20000) return false;  // hang up early
+                                 return sink.write(body.data() + offset, 10000);
+                               });
+    });
+    http.Get("/stall", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(kBodySize, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset == 0) return sink.write(body.data(), 100);
+                                 while (!server.stopping())
+                                   std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                                 return false;
+                               });
+    });
+    http.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_redirect(server.url("/file"));
+    });
+    http.Get("/loop",
+             [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
+    auto echo = [this](const httplib::Request& req, httplib::Response& res) {
+      ++echoed;
+      res.set_content(req.method + "\n" + req.version + "\n" + req.target + "\n" +
+                          req.get_header_value("Content-Type") + "\n" + req.body,
+                      "text/plain");
+    };
+    http.Get("/echo", echo);
+    http.Post("/echo", echo);
+    http.Delete("/echo", echo);
+    server.start();
+  }
+
+  const std::string body = Pattern(kBodySize);
+  TestServer server;
+  testing_tools::TempDir dir;
+  std::atomic<int> echoed{0};
+};
+
+TEST_F(Transfer, DownloadsIntoAFile) {
+  const struct {
+    const char* path;
+    bool success;
+    const char* status;
+    bool fileMade;
+    size_t fileSize;  // when made
+    bool progress;
+  } cases[] = {
+      {"/file", true, "200", true, kBodySize, true},
+      {"/empty", true, "200", true, 0, false},
+      {"/nolength", true, "200", true, kBodySize, false},
+      {"/redirect", true, "200", true, kBodySize, true},
+      {"/missing", false, "404", false, 0, false},
+      {"/loop", false, "302", false, 0, false},
+      {"/short", false, "200", true, 20000, true},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    const std::string target = dir / (std::string("download") + (c.path + 1));
+    http.SetMethod("GET");
+    http.SetDownFileName(target);
+    http.SetURL(server.url(c.path));
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_EQ(outcome.success, c.success);
+    EXPECT_EQ(http.Success(), c.success);
+    EXPECT_EQ(http.StatusCode(), c.status);
+    EXPECT_EQ(Exists(target), c.fileMade);
+    if (c.fileMade) {
+      EXPECT_EQ(ReadAll(target), body.substr(0, c.fileSize));
+    }
+    EXPECT_EQ(!outcome.progress.empty(), c.progress);
+    if (c.success && c.progress) {
+      EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+    }
+    EXPECT_EQ(http.ReturnHeader().empty(), std::string(c.status) != "200");
+    EXPECT_TRUE(http.ReturnStr().empty());
+    EXPECT_FALSE(http.UseSSL());
+    EXPECT_EQ(http.Host(), "127.0.0.1");
+  }
+}
+
+// libcurl refuses a response whose Content-Length is not a number: its body
+// has no trustworthy end.
+TEST_F(Transfer, ContentLengthThatIsNotANumberFails) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetURL(server.url("/badlength"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_TRUE(http.ReturnStr().empty());
+}
+
+TEST_F(Transfer, EventsArriveInOrderOnTheCreatingThread) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetURL(server.url("/file"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.offThread);
+  ASSERT_GE(outcome.events.size(), 3u);
+  EXPECT_EQ(outcome.events.front(), "start");
+  EXPECT_EQ(outcome.events.back(), "end");
+  for (size_t i = 1; i + 1 < outcome.events.size(); ++i) EXPECT_EQ(outcome.events[i], "progress");
+  for (size_t i = 1; i < outcome.progress.size(); ++i)
+    EXPECT_LT(outcome.progress[i - 1].first, outcome.progress[i].first);
+  EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+  // Memory mode: the body and the raw header block come back.
+  EXPECT_EQ(http.ReturnStr(), body);
+  EXPECT_EQ(http.ReturnHeader().rfind("HTTP/1.1 200", 0), 0u) << http.ReturnHeader();
+  EXPECT_NE(http.ReturnHeader().find("Content-Length: 100000\r\n"), std::string::npos);
+  EXPECT_EQ(http.ReturnHeader().substr(http.ReturnHeader().size() - 4), "\r\n\r\n");
+  EXPECT_EQ(http.GetReturnCharSet(), "EUC-KR");
+}
+
+TEST_F(Transfer, ProgressNeverQueuesUpButEndsWithTheLastFigure) {
+  // A receiver that is slow to dispatch: the worker finishes long before
+  // anything is delivered, so every read's figures fold into one message.
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetURL(server.url("/file"));
+  http.RequestHTTPData();
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  ASSERT_TRUE(PumpUntil([&] { return outcome.ended; }));
+  EXPECT_EQ(outcome.events, (std::vector<std::string>{"start", "progress", "end"}));
+  EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+}
+
+TEST_F(Transfer, MaxSizeStopsAfterTheReadThatReachesIt) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetMaxSize(30000);
+  http.SetURL(server.url("/file"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_TRUE(outcome.success);
+  EXPECT_GE(http.ReturnStr().size(), 30000u);
+  EXPECT_LT(http.ReturnStr().size(), 30000u + 8192u);
+  EXPECT_EQ(http.ReturnStr(), body.substr(0, http.ReturnStr().size()));
+}
+
+TEST_F(Transfer, StallEndsWithTheTimeOut) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetTimeOut(500);
+  http.SetDownFileName(dir / "stalled.bin");
+  http.SetURL(server.url("/stall"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(http.StatusCode(), "200");
+  EXPECT_EQ(ReadAll(dir / "stalled.bin"), body.substr(0, 100));
+  EXPECT_FALSE(IsOpenHere(dir / "stalled.bin"));
+}
+
+TEST_F(Transfer, RefusedConnectionFails) {
+  const std::string url = "http://127.0.0.1:1/";  // nobody listens there
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetURL(url);
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(http.StatusCode(), "");
+}
+
+TEST_F(Transfer, GetAppendsParametersToTheQuery) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetValues("x", "1");
+  http.SetParameter2("y=2");
+  http.SetURL(server.url("/echo?q=0"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_TRUE(outcome.success);
+  EXPECT_EQ(http.ReturnStr(),
+            "GET\nHTTP/1.0\n/echo?q=0&x=1&y=2\napplication/x-www-form-urlencoded; charset=UTF-8\n");
+
+  TQVHTTP bare;
+  Outcome second;
+  Watch(bare, second);
+  bare.SetMethod("get");
+  bare.SetParameter2("y=2");
+  bare.SetURL(server.url("/echo"));
+  ASSERT_TRUE(RunToEnd(bare, second));
+  EXPECT_EQ(bare.ReturnStr().substr(0, 20), "GET\nHTTP/1.0\n/echo?y");
+}
+
+TEST_F(Transfer, PostSendsPostDataOrElseTheParameters) {
+  const struct {
+    const char* name;
+    std::string postData;
+    std::string expectedBody;
+  } cases[] = {
+      {"parameters", "", "a=1&b=x+y"},
+      {"raw body", "{\"k\":\"\xEA\xB0\x80\"}", "{\"k\":\"\xEA\xB0\x80\"}"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    http.SetAutoHTTPEncode(true);
+    http.AddData("a", "1", "");
+    http.AddData("b", "x y", "");
+    http.SetPostData(c.postData);
+    http.SetURL(server.url("/echo"));
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_TRUE(outcome.success);
+    EXPECT_EQ(http.ReturnStr(),
+              "POST\nHTTP/1.0\n/echo\napplication/x-www-form-urlencoded; "
+              "charset=UTF-8\n" +
+                  c.expectedBody);
+  }
+}
+
+TEST_F(Transfer, OtherVerbsSendNothing) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("DELETE");
+  http.SetDownFileName(dir / "never.bin");
+  http.SetURL(server.url("/echo"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(echoed.load(), 0);
+  EXPECT_TRUE(Exists(dir / "never.bin"));
+  EXPECT_EQ(ReadAll(dir / "never.bin"), "");
+}
+
+TEST_F(Transfer, TargetThatCannotBeCreated) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetDownFileName(dir / "no-such-folder/file.bin");
+  http.SetURL(server.url("/file"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_FALSE(outcome.success);
+  EXPECT_EQ(http.StatusCode(), "200");
+}
+
+TEST_F(Transfer, BlockModeReturnsWhenTheTransferIsOver) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetBlockMode(true);
+  http.SetMethod("GET");
+  http.SetURL(server.url("/file"));
+  http.RequestHTTPData();
+  EXPECT_TRUE(http.Success());
+  EXPECT_EQ(http.ReturnStr(), body);
+  EXPECT_TRUE(outcome.events.empty());
+  ASSERT_TRUE(PumpUntil([&] { return outcome.ended; }));
+  EXPECT_EQ(outcome.events, (std::vector<std::string>{"start", "progress", "end"}));
+  EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+  EXPECT_TRUE(outcome.success);
+}
+
+TEST_F(Transfer, HandlerExceptionsAreDropped) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.OnStart = [](QObject*) { throw std::runtime_error("handler failed"); };
+  http.SetMethod("GET");
+  http.SetURL(server.url("/file"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_TRUE(outcome.success);
+}
+
+TEST(WireHeaders, HeaderTextGoesOutAsRendered) {
+  const struct {
+    const char* name;
+    std::function<void(TQVHTTP&)> compose;
+    std::vector<std::string> absent;
+  } cases[] = {
+      {"defaults", [](TQVHTTP&) {}, {}},
+      {"cleared, no agent",
+       [](TQVHTTP& h) {
+         h.HeaderClear();
+         h.SetAgent("");
+       },
+       {"User-Agent", "Accept-Language"}},
+      {"keep-alive", [](TQVHTTP& h) { h.SetKeepAlive(true); }, {}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testing_tools::RawServer raw("HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    c.compose(http);
+    http.SetMethod("GET");
+    http.SetURL(raw.url("/dir/patch.zip"));
+    const std::string header = http.MakeHeader();
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_TRUE(outcome.success);
+    const auto requests = raw.requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const std::string head = testing_tools::HeadOf(requests[0]);
+    EXPECT_EQ(head.rfind("GET /dir/patch.zip HTTP/1.0\r\n", 0), 0u) << head;
+    EXPECT_NE(head.find("\r\n" + header), std::string::npos) << head;
+    EXPECT_NE(head.find("\r\nAccept: */*\r\n"), std::string::npos) << head;
+    for (const std::string& name : c.absent) EXPECT_EQ(head.find(name), std::string::npos) << head;
+  }
+}
+
+}  // namespace
