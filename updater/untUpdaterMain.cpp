@@ -1,0 +1,131 @@
+#include "updater/untUpdaterMain.h"
+
+#include <QGuiApplication>
+#include <QPalette>
+#include <QPixmap>
+#include <QScreen>
+
+#include "ui/Fonts.h"
+#include "ui/QVGDIUtil.h"
+
+namespace {
+
+const QColor kTitleColour(0x1F, 0x1F, 0x1F);
+const QColor kTextColour(0x3B, 0x3B, 0x3D);
+const QColor kTrackColour(0xD9, 0xD9, 0xD9);
+const QColor kBarColour(0x18, 0x8F, 0xCC);
+
+void SetTextColour(QWidget* label, const QColor& colour) {
+  QPalette palette = label->palette();
+  palette.setColor(QPalette::WindowText, colour);
+  label->setPalette(palette);
+}
+
+}  // namespace
+
+TfmUpdaterMain::TfmUpdaterMain(QWidget* parent) : TZelvarForm(parent, TDerivedForm{}) {
+  Q_INIT_RESOURCE(updater_artwork);
+
+  // Also binds the frame's handlers: one pass for the whole window.
+  Ui::UpdaterMainDesign::setupUi(this);
+  setObjectName("TfmUpdaterMain");
+  ImgList = {QImage(":/updater/logo.png")};
+
+  SetTextColour(lblTitle, kTitleColour);
+  for (QWidget* label : {lblWait, lblStatus, lblPercent}) SetTextColour(label, kTextColour);
+  scProgressMain->SetColor(kTrackColour);
+  scProgressBar->SetColor(kBarColour);
+
+  FormCreate();
+}
+
+void TfmUpdaterMain::FormCreate() {
+  resize(DPIVal(500), DPIVal(157));
+  SetLogoMode(true);
+  FormMinButton->hide();
+  FormMaxButton->hide();
+  SetStatus(stInit);
+  OnChangeScale = [this](QObject* Sender) { ScaleChanged(Sender); };
+  LayoutContent();
+  LoadLogo();
+
+  // Centred on its screen.
+  const QRect area = screen()->availableGeometry();
+  move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+}
+
+void TfmUpdaterMain::SetStatus(TStatus status) {
+  if (status == FStatus) return;
+  FStatus = status;
+  switch (status) {
+    case stInit:
+    case stDownload:
+      scProgressBar->resize(0, scProgressBar->height());
+      lblPercent->setText("0%");
+      lblStatus->setText(status == stInit ? QString::fromUtf8("준비 중")
+                                          : QString::fromUtf8("파일 다운로드 중"));
+      break;
+    case stUnextract:
+      lblStatus->setText(QString::fromUtf8("압축 해제 중"));
+      break;
+    case stInstall:
+      lblStatus->setText(QString::fromUtf8("설치 중"));
+      break;
+    case stError:
+      lblStatus->setText(QString::fromUtf8("업데이트 오류"));
+      break;
+  }
+}
+
+void TfmUpdaterMain::LoadLogo() {
+  if (auto logo = ScalePng(&ImgList[0], DPIVal(36), DPIVal(37))) {
+    ImgLogo->setPixmap(QPixmap::fromImage(*logo));
+    ImgLogo->resize(logo->size());
+  }
+}
+
+void TfmUpdaterMain::ScaleChanged(QObject*) {
+  LayoutContent();
+  LoadLogo();
+}
+
+void TfmUpdaterMain::resizeEvent(QResizeEvent* event) {
+  TZelvarForm::resizeEvent(event);
+  LayoutContent();
+}
+
+// Design positions on Panel1 at 96 DPI, scaled to the current DPI. The track
+// keeps 21 px on both sides and the percentage ends 21 px from the right edge.
+void TfmUpdaterMain::LayoutContent() {
+  const QRect client = ClientRect();
+  Panel1->setGeometry(client.x(), client.y(), client.width(), DPIVal(133));
+  const int panelWidth = Panel1->width();
+
+  setFont(ProductFont(DPIVal(13)));
+  lblTitle->setFont(ProductFont(DPIVal(14), true));
+  for (QWidget* label : {lblWait, lblStatus, lblPercent}) label->setFont(ProductFont(DPIVal(12)));
+
+  auto placeLine = [&](QWidget* label, int left, int top, int right) {
+    label->setGeometry(left, top, std::max(0, right - left), label->fontMetrics().height());
+  };
+  const int right = panelWidth - DPIVal(21);
+  const int percentLeft = right - DPIVal(60);
+  ImgLogo->move(DPIVal(24), DPIVal(21));
+  placeLine(lblTitle, DPIVal(70), DPIVal(21), right);
+  placeLine(lblWait, DPIVal(70), DPIVal(42), right);
+  placeLine(lblStatus, DPIVal(24), DPIVal(97), percentLeft);
+  placeLine(lblPercent, percentLeft, DPIVal(97), right);
+
+  // The bar keeps its share of the track when the track changes width.
+  const int oldTrack = scProgressMain->width();
+  const int track = std::max(0, panelWidth - 2 * DPIVal(21));
+  const int height = DPIVal(6);
+  const qreal radius = 3.0 * height / 6;
+  scProgressMain->setGeometry(DPIVal(21), DPIVal(82), track, height);
+  scProgressMain->SetRadius(radius);
+  const int bar = oldTrack > 0 && oldTrack != track
+                      ? static_cast<int>(qint64(scProgressBar->width()) * track / oldTrack)
+                      : scProgressBar->width();
+  scProgressBar->setGeometry(0, 0, bar, height);
+  scProgressBar->SetRadius(radius);
+}
