@@ -1,0 +1,42 @@
+#pragma once
+
+#include <filesystem>
+#include <set>
+#include <string>
+
+// Helpers shared by the fuzz targets.
+namespace fuzzing {
+
+// A fresh folder for one fuzz process, removed with its content when the
+// object goes. Kept in memory (/dev/shm) where the machine has it, as a fuzz
+// run writes many small files.
+class ScratchFolder {
+ public:
+  ScratchFolder();
+  ~ScratchFolder();
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+
+  const std::filesystem::path& path() const { return path_; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A finding: prints it and aborts, so that the fuzzer keeps the input.
+[[noreturn]] void Fail(const std::string& what);
+
+// The names directly inside `folder` (none when it is missing).
+std::set<std::string> NamesIn(const std::filesystem::path& folder);
+
+// Empties `folder` (creating it when missing), keeping the names in `keep`.
+void ClearFolder(const std::filesystem::path& folder, const std::set<std::string>& keep = {});
+
+// Runs this program again from a copy of itself in a fresh program folder,
+// without PATH, so that the code under test sees that folder as its program
+// folder and finds no program to start there or on a search path. The first
+// call returns only in the copy, with the program folder; the original waits
+// for the copy, removes the folder and exits with the copy's status.
+std::filesystem::path RelaunchInOwnProgramFolder(char** argv);
+
+}  // namespace fuzzing
