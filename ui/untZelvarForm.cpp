@@ -102,6 +102,7 @@ void TZelvarForm::SetUpForm() {
     dragArea->installEventFilter(this);
   for (QWidget* button : {FormMinButton, FormMaxButton, FormCloseButton})
     button->installEventFilter(this);
+  scPanel1->installEventFilter(this);
 
   // Made on a screen of another DPI, the window starts at that DPI's size.
   if (StyledForm->CurrentPPI() != 96) resize(DPIVal(width()), DPIVal(height()));
@@ -240,6 +241,19 @@ bool TZelvarForm::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::ShowToParent || event->type() == QEvent::HideToParent)
       LayoutCaptionBar();
     return QWidget::eventFilter(watched, event);
+  }
+  if (watched == scPanel1) {
+    // The icon's panel is no drag area: its clicks stop here instead of
+    // reaching the caption bar.
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::MouseMove:
+        return true;
+      default:
+        return QWidget::eventFilter(watched, event);
+    }
   }
 
   switch (event->type()) {

@@ -300,6 +300,16 @@ TEST(ZelvarForm, DraggingTheCaptionBarMovesTheWindow) {
   QTest::mouseRelease(form->FormCaptionBar, Qt::LeftButton);
   ProcessEvents();
   EXPECT_EQ(form->pos(), QPoint(0, 0));
+
+  // The icon's panel is no drag area, and double-clicking it maximizes nothing.
+  form->SetLogoMode(true);
+  QTest::mousePress(form->scPanel1, Qt::LeftButton, {}, QPoint(2, 10));
+  QTest::mouseMove(form->scPanel1, QPoint(102, 60));
+  QTest::mouseRelease(form->scPanel1, Qt::LeftButton, {}, QPoint(102, 60));
+  QTest::mouseDClick(form->scPanel1, Qt::LeftButton, {}, QPoint(2, 10));
+  ProcessEvents();
+  EXPECT_EQ(form->pos(), QPoint(0, 0));
+  EXPECT_FALSE(form->StyledForm->IsMaximized());
 }
 
 TEST(ZelvarForm, DraggingAMaximizedWindowRestoresItUnderThePointer) {
