@@ -102,13 +102,17 @@ HRESULT TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStrea
   *outStream = nullptr;
   FinishOutput(false);  // an item the codec left without a result
   FItemRefused = false;
-  if (FSevenzip->CancelRequested()) return S_FALSE;
+  // The codec takes S_FALSE here for damaged data and goes on with the next
+  // item; stopping the pass takes E_ABORT.
+  if (FSevenzip->CancelRequested()) return E_ABORT;
   try {
     const TCodecLibrary& codec = FSevenzip->Codec();
     if (askExtractMode == kTest) {
-      // The archive is reached through the codec, which is inside its pass.
+      // The codec also tests, rather than writes, the rest of a block it
+      // found damaged during an extraction: those are named by their output.
       IInArchive* archive = FSevenzip->CurrentArchive();
       FProgressFile = ItemString(codec, archive, index, kpidPath);
+      if (!FTestPass) FProgressFile = OutputPath(FProgressFile);
       FProgressFileSize = static_cast<int64_t>(ItemUInt(codec, archive, index, kpidSize));
       FProgressFilePos = 0;
       return S_OK;
@@ -130,9 +134,8 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   const std::optional<uint64_t> mtime = ItemFileTime(codec, archive, index, kpidMTime);
   bool doOverwrite = (FSevenzip->ExtractOptions() & ExtractOverwrite) != 0;
 
-  const bool noPath = (FSevenzip->ExtractOptions() & ExtractNoPath) != 0;
-  const std::string stored = noPath ? WideExtractFileName(path) : path;
-  std::string out = FExtractDirectory + stored;
+  const std::string stored = StoredPart(path);
+  std::string out = OutputPath(path);
   const std::string reportName = out;
   if (FSevenzip->OnSetExtractName &&
       !FSevenzip->Guard([&] { FSevenzip->OnSetExtractName(FSevenzip, index, out); }))
@@ -183,7 +186,7 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
     FSevenzip->SetLastError(error);
     FAnyItemFailed = true;
     Report(kErrCreateFile, reportName);
-    return S_FALSE;
+    return E_ABORT;
   }
   FWriter = writer;
   FTempPath = temp;
@@ -192,6 +195,14 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   writer->AddRef();
   *outStream = writer.get();
   return S_OK;
+}
+
+std::string TMyArchiveExtractCallback::StoredPart(const std::string& path) const {
+  return (FSevenzip->ExtractOptions() & ExtractNoPath) ? WideExtractFileName(path) : path;
+}
+
+std::string TMyArchiveExtractCallback::OutputPath(const std::string& path) const {
+  return FExtractDirectory + StoredPart(path);
 }
 
 HRESULT TMyArchiveExtractCallback::Refuse(const std::string& reportName) {

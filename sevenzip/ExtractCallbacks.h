@@ -40,6 +40,7 @@ class TMyArchiveExtractCallback final
   sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
 
   std::string FExtractDirectory;
+  bool FTestPass = false;
   int64_t FFilestoextract = 0;
   bool FLastFileToExt = false;
   bool FAllFilesExt = false;
@@ -52,6 +53,8 @@ class TMyArchiveExtractCallback final
 
  private:
   ~TMyArchiveExtractCallback() override;
+  std::string StoredPart(const std::string& path) const;  // all of it, or the name
+  std::string OutputPath(const std::string& path) const;
   sevenzip::HRESULT ExtractItem(uint32_t index, sevenzip::ISequentialOutStream** outStream);
   // Refuses an item (not written, reported with code 11); the pass goes on.
   sevenzip::HRESULT Refuse(const std::string& reportName);
