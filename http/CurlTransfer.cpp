@@ -259,7 +259,9 @@ size_t TCurlTransfer::OnUpload(char* data, size_t size, size_t count, void* self
     return CURL_READFUNC_ABORT;
   }
   size_t copied = 0;
-  if (!transfer->upload_->Read(data, size * count, &copied)) {
+  // libcurl asks only while announced bytes are missing, so running out of
+  // body here means the files changed since they were counted.
+  if (!transfer->upload_->Read(data, size * count, &copied) || copied == 0) {
     transfer->uploadFailed_ = true;
     return CURL_READFUNC_ABORT;
   }
