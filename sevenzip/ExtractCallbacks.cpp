@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SafePath.h"
@@ -22,12 +24,22 @@ HRESULT GivePassword(TSevenZip* owner, const std::string& password, BSTR* out) {
 }
 
 // A name of our own beside `target`, created empty so no one else takes it.
+// The creation mode goes through the umask like any new file's, so an item
+// without permission bits of its own ends up as a fresh file would.
 std::string MakeTemporaryBeside(const std::string& target) {
-  std::string name = WideExtractFilePath(target) + ".7z-XXXXXX";
-  const int fd = mkstemp(name.data());
-  if (fd < 0) return {};
-  close(fd);
-  return name;
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
+    const std::string name = WideExtractFilePath(target) + ".7z-" + suffix;
+    const int fd = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
+    if (fd >= 0) {
+      close(fd);
+      return name;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
 }
 
 }  // namespace

@@ -5,6 +5,12 @@
 using namespace sevenzip;
 
 int32_t TSevenZip::List() {
+  const int32_t result = ListItems();
+  RethrowPending();  // from a volume question asked while opening
+  return result;
+}
+
+int32_t TSevenZip::ListItems() {
   struct TEnd {
     TSevenZip& self;
     ~TEnd() {
@@ -50,10 +56,14 @@ int32_t TSevenZip::List() {
 }
 
 int32_t TSevenZip::GetIndexByFilename(const std::string& FileToExtract) {
-  struct TEnd {
-    IInArchive* archive;
-    ~TEnd() { archive->Close(); }
-  } end{inA.get()};
-  if (!OpenArchive(false)) return -1;
-  return FindItemIndex(FileToExtract);
+  int32_t result = -1;
+  {
+    struct TEnd {
+      IInArchive* archive;
+      ~TEnd() { archive->Close(); }
+    } end{inA.get()};
+    if (OpenArchive(false)) result = FindItemIndex(FileToExtract);
+  }
+  RethrowPending();
+  return result;
 }

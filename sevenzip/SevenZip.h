@@ -173,6 +173,7 @@ class TSevenZip {
   void ResetCancel() { FMainCancel = false; }
   void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
   int32_t FindItemIndex(const std::string& name);
+  int32_t ListItems();
   // Opens SZFileName in inA; false when the codec refuses it.
   bool OpenArchive(bool withCallback);
   bool IsExeName(const std::string& name) const;

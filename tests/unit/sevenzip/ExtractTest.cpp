@@ -76,6 +76,19 @@ TEST_F(Extraction, TheUpdaterRoadReplacesFilesCreatesFoldersAndKeepsTimesAndMode
   EXPECT_EQ(Mode(dir / "app/bin/tool"), 0750u);
 }
 
+TEST_F(Extraction, AnEmptyBaseFolderMeansTheCurrentFolder) {
+  WriteFile(dir / "src/sub/a.txt", "a");
+  Pack("x.7z", {}, {"sub"});
+  std::filesystem::create_directories(dir / "cwd");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(dir / "cwd");
+  Use("x.7z", "");
+  const int32_t result = z.Extract(false);
+  std::filesystem::current_path(before);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(ReadFile(dir / "cwd/sub/a.txt"), "a");
+}
+
 TEST_F(Extraction, ExistingFilesAreSkippedUnlessOverwriteIsAllowed) {
   WriteFile(dir / "src/a.txt", "new a");
   WriteFile(dir / "src/b.txt", "new b");
