@@ -2,8 +2,10 @@
 // "b144" (144 DPI) to its right.
 #include <gtest/gtest.h>
 
+#include <QCloseEvent>
 #include <QImage>
 #include <QPixmap>
+#include <QTest>
 
 #include "tests/unit/ui/QtTestEnvironment.h"
 #include "updater/untUpdaterMain.h"
@@ -80,6 +82,32 @@ TEST(UpdateWindow, MovingToA144DpiScreenScalesTheWindowAndRendersTheLogoAgain) {
   EXPECT_EQ(window.size(), QSize(500, 157));
   EXPECT_EQ(window.ImgLogo->pixmap().size(), QSize(36, 37));
   ExpectLayout(window, 96);
+}
+
+class CountingWindow : public TfmUpdaterMain {
+ public:
+  int closeRequests = 0;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override {
+    ++closeRequests;
+    event->ignore();
+  }
+};
+
+// The frame's handlers and the window's are bound in one pass: each once.
+TEST(UpdateWindow, CloseButtonAsksOnceAndEscDoesNothing) {
+  CountingWindow window;
+  ShowAndWait(&window);
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  QTest::keyClick(&window, Qt::Key_Escape);
+  ProcessEvents();
+  EXPECT_EQ(window.closeRequests, 0);
+  EXPECT_TRUE(window.isVisible());
+  QTest::mouseClick(window.FormCloseButton, Qt::LeftButton);
+  ProcessEvents();
+  EXPECT_EQ(window.closeRequests, 1);
 }
 
 struct StatusCase {
