@@ -5,13 +5,14 @@
 //                      [--percent N] [--status TEXT] [--screenshot FILE]
 //
 // --percent moves the bar and the percentage as a download would; with
-// --screenshot the whole screen is saved once the window is up, and the tool
-// ends (exit code 0 when the file was written).
+// --screenshot the whole screen is saved once the window shows on it, and the
+// tool ends (exit code 0 when a screenshot with the window was written).
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QPixmap>
 #include <QScreen>
 #include <QTimer>
+#include <QWindow>
 
 #include <cstdio>
 #include <map>
@@ -61,15 +62,27 @@ int main(int argc, char** argv) {
 
   if (!parser.isSet(screenshotOption)) return app.exec();
 
-  // Give the display time to map and paint the window, then take the screen.
+  // Take the screen once the display shows the window painted: its caption
+  // bar's colour at the window's place. A display that never does still gets
+  // its screenshot saved, with a failing exit code.
+  const QString file = parser.value(screenshotOption);
   int result = 1;
-  QTimer::singleShot(1000, &app, [&] {
+  int attempts = 0;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, &app, [&] {
+    ++attempts;
+    if (!window.windowHandle() || !window.windowHandle()->isExposed()) return;
     const QPixmap screen = window.screen()->grabWindow(0);
-    result = screen.save(parser.value(screenshotOption), "PNG") ? 0 : 1;
-    if (result != 0)
-      std::fprintf(stderr, "cannot write %s\n", qPrintable(parser.value(screenshotOption)));
+    const QPoint probe = window.geometry().topLeft() + QPoint(window.width() / 2, 2);
+    const bool painted = screen.toImage().pixel(probe) == qRgb(241, 241, 241);
+    if (!painted && attempts < 100) return;
+    if (!screen.save(file, "PNG"))
+      std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+    else
+      result = painted ? 0 : 3;
     app.quit();
   });
+  poll.start(100);
   app.exec();
   return result;
 }
