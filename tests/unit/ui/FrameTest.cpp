@@ -390,3 +390,41 @@ TEST(ZelvarForm, PostTopMostDropsOnlyTheTopMostState) {
 }
 
 }  // namespace
+
+namespace {
+
+// One channel of the caption bar's colour with another laid over it; the
+// raster engine's 8-bit blending may differ by a step or two.
+int Blend(int over, int alpha) {
+  return 241 + ((over - 241) * alpha + 127) / 255;
+}
+
+QColor PixelOf(QWidget& form, TGlyphButton* button, QPoint at) {
+  return QColor(
+      form.grab(QRect(button->mapTo(&form, QPoint(0, 0)), button->size())).toImage().pixel(at));
+}
+
+TEST(ZelvarForm, ButtonsDrawTheirStates) {
+  auto form = ShownForm(kOn96);
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  TGlyphButton* max = form->FormMaxButton;
+  ASSERT_EQ(max->size(), QSize(28, 25));
+  // The maximize symbol is a square of 8 with its top edge on row 8.
+  const QPoint edge(13, 8), background(1, 1);
+
+  EXPECT_EQ(PixelOf(*form, max, background), QColor(241, 241, 241));
+  EXPECT_NEAR(PixelOf(*form, max, edge).red(), Blend(163, 190), 2);
+
+  QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+  QCoreApplication::sendEvent(max, &enter);
+  EXPECT_NEAR(PixelOf(*form, max, background).red(), Blend(0, 10), 2) << "hovered";
+  EXPECT_EQ(PixelOf(*form, max, edge).red(), 163) << "full glyph while hovered";
+  QEvent leave(QEvent::Leave);
+  QCoreApplication::sendEvent(max, &leave);
+
+  max->setEnabled(false);
+  EXPECT_NEAR(PixelOf(*form, max, edge).red(), Blend(190, 125), 2) << "disabled";
+}
+
+}  // namespace
