@@ -21,11 +21,14 @@ const std::string kTool = std::string(UPDATER_BUILD_DIR) + "/bin/show_update_win
 constexpr int kScreenWidth = 1280;
 constexpr int kScreenHeight = 800;
 
-// Runs `args` and returns its exit status; -1 when it had to be stopped.
-int RunWithin(std::vector<std::string> args, std::chrono::seconds limit) {
+// Runs `args` on the X display and returns its exit status; -1 when it had to
+// be stopped.
+int RunOnDisplay(std::vector<std::string> args, std::chrono::seconds limit) {
   const pid_t pid = fork();
   if (pid == 0) {
     setpgid(0, 0);
+    // The real display, whatever platform the test run itself was given.
+    setenv("QT_QPA_PLATFORM", "xcb", 1);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -53,9 +56,9 @@ TEST(UpdateWindowOnADisplay, ShowsARealWindowAndSavesAScreenshot) {
 
   const std::string screen =
       "-screen 0 " + std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
-  ASSERT_EQ(RunWithin({"xvfb-run", "-a", "-s", screen + " -dpi 96", kTool, "--percent", "42",
-                       "--screenshot", shot},
-                      std::chrono::seconds(60)),
+  ASSERT_EQ(RunOnDisplay({"xvfb-run", "-a", "-s", screen + " -dpi 96", kTool, "--percent", "42",
+                          "--screenshot", shot},
+                         std::chrono::seconds(60)),
             0);
 
   const QImage image(QString::fromStdString(shot));
