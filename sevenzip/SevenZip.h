@@ -4,6 +4,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,16 @@
 #include "sevenzip/WideStringList.h"
 
 class TSevenZip;
+class TMyArchiveUpdateCallback;
+
+namespace sevenzip {
+// The silent abort: raised by Add when its output file cannot be created
+// (LastError holds the reason).
+class EAbort : public std::runtime_error {
+ public:
+  EAbort() : std::runtime_error("Operation aborted") {}
+};
+}  // namespace sevenzip
 
 enum TCompressType : uint8_t { LZMA, PPMD };
 enum TCompressStrength : uint8_t { SAVE, FAST, NORMAL, MAXIMUM, ULTRA };
@@ -92,11 +103,14 @@ class TSevenZip {
   TSevenZip(const TSevenZip&) = delete;
   TSevenZip& operator=(const TSevenZip&) = delete;
 
+  int32_t Add();
   int32_t Extract(bool TestArchive);
   int32_t List();
   void Cancel() { FMainCancel = true; }
   int32_t GetIndexByFilename(const std::string& FileToExtract);
   bool SFXCheck(const std::string& Fn);
+  bool ConvertSFXto7z(const std::string& Fn);
+  bool Convert7ztoSFX(const std::string& Fn);
 
   // Published properties.
   const std::string& AddRootDir() const { return FRootDir; }
@@ -174,6 +188,9 @@ class TSevenZip {
   void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
   int32_t FindItemIndex(const std::string& name);
   int32_t ListItems();
+  void AddDirEntry(TMyArchiveUpdateCallback& callback, const std::string& folder, int64_t& total);
+  void ScanDir(TMyArchiveUpdateCallback& callback, const std::string& folder,
+               const std::string& pattern, int64_t& total);
   // Opens SZFileName in inA; false when the codec refuses it.
   bool OpenArchive(bool withCallback);
   bool IsExeName(const std::string& name) const;

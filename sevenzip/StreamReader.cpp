@@ -39,7 +39,10 @@ TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool a
   TFiles first;
   first.Name = sz;
   first.Handle = WideCreateFile(sz, TFileAccess::Read, TFileDisposition::OpenExisting);
-  if (first.Handle != kInvalidHandle) first.Size = FileSeek64(first.Handle, 2, 0);
+  if (first.Handle != kInvalidHandle)
+    first.Size = FileSeek64(first.Handle, 2, 0);
+  else
+    FOpenError = errno;
   first.OnRemovableDrive = IsNotFixedDrive(WideExtractFilePath(sz));
   Files.push_back(first);
   FSizeKnown = !asArchive && first.Handle != kInvalidHandle;
@@ -75,6 +78,8 @@ HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize
     if (count < 0) {
       MyLastError = errno;
       count = 0;
+      // A source file that fails to read must not pass for a shorter one.
+      if (!FArchive && Files[0].Handle != kInvalidHandle) return E_FAIL;
     }
     arcPosition += count;
     if (ProcessedSize) *ProcessedSize = static_cast<uint32_t>(count);

@@ -39,6 +39,8 @@ class TMyStreamReader final
   // For tests: the volume table as it stands.
   const TArrayOfFiles& Volumes() const { return Files; }
   int64_t Position() const { return arcPosition; }
+  // Why the first file could not be opened (0 when it was).
+  int32_t OpenError() const { return FOpenError; }
 
  private:
   ~TMyStreamReader() override;
@@ -60,6 +62,7 @@ class TMyStreamReader final
   bool FMultivolume = false;
   int64_t FStart = 0;       // where the archive starts in the first file
   bool FSizeKnown = false;  // arcSize may be told to the codec
+  int32_t FOpenError = 0;
 };
 
 // The volume number as written in names: at least three digits.

@@ -13,6 +13,9 @@ namespace sevenzip_test {
 // Runs the installed `7z` command in `cwd` with its output discarded;
 // returns its exit code.
 int Run7z(const std::vector<std::string>& args, const std::string& cwd);
+// The same, keeping what it prints; `program` may name another executable.
+int RunProgram(const std::string& program, const std::vector<std::string>& args,
+               const std::string& cwd, std::string* output);
 
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);

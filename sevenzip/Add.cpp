@@ -1,0 +1,237 @@
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <ctime>
+#include <filesystem>
+
+#include "platform/Files.h"
+#include "sevenzip/FileNames.h"
+#include "sevenzip/SevenZip.h"
+#include "sevenzip/StreamWriter.h"
+#include "sevenzip/UpdateCallback.h"
+
+using namespace sevenzip;
+
+namespace {
+
+// A source entry as it will be stored. Links are followed to what they name;
+// only files and folders are taken (a pipe or a device has no content to
+// store, and reading one could wait forever).
+bool SourceInfo(const std::string& path, int64_t& size, uint64_t& mtime, uint32_t& attr) {
+  struct stat st {};
+  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
+  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
+  size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+  mtime = UnixToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+  attr = AttributesFromMode(st.st_mode);
+  return true;
+}
+
+uint64_t Now() {
+  struct timespec now {};
+  clock_gettime(CLOCK_REALTIME, &now);
+  return UnixToFileTime(now.tv_sec, now.tv_nsec);
+}
+
+uint32_t StrengthToLevel(TCompressStrength strength) {
+  switch (strength) {
+    case SAVE:
+      return 0;
+    case FAST:
+      return 3;
+    case NORMAL:
+      return 5;
+    case MAXIMUM:
+      return 7;
+    case ULTRA:
+      return 9;
+  }
+  return 0;
+}
+
+// Compression settings for the codec, with their BSTR values freed by the
+// codec's allocator.
+class TSettings {
+ public:
+  explicit TSettings(const TCodecLibrary& codec) : FCodec(codec) {}
+  ~TSettings() {
+    for (PROPVARIANT& value : FValues) FCodec.ClearVariant(value);
+  }
+  void Number(const wchar_t* name, uint32_t n) {
+    PROPVARIANT value{};
+    value.vt = VT_UI4;
+    value.ulVal = n;
+    Push(name, value);
+  }
+  void Text(const wchar_t* name, const char* text) {
+    PROPVARIANT value{};
+    value.bstrVal = FCodec.AllocString(text);
+    value.vt = VT_BSTR;
+    Push(name, value);
+  }
+  HRESULT ApplyTo(IOutArchive* archive) {
+    ComPtr<ISetProperties> setter;
+    if (archive->QueryInterface(&ISetProperties::kIID, setter.put_void()) != S_OK || !setter)
+      return S_OK;
+    return setter->SetProperties(FNames.data(), FValues.data(),
+                                 static_cast<uint32_t>(FNames.size()));
+  }
+
+ private:
+  void Push(const wchar_t* name, const PROPVARIANT& value) {
+    FNames.push_back(name);
+    FValues.push_back(value);
+  }
+  const TCodecLibrary& FCodec;
+  std::vector<const wchar_t*> FNames;
+  std::vector<PROPVARIANT> FValues;
+};
+
+}  // namespace
+
+void TSevenZip::AddDirEntry(TMyArchiveUpdateCallback& callback, const std::string& folder,
+                            int64_t& total) {
+  const std::string name = WideExcludeBackslash(folder);
+  int64_t size;
+  uint64_t mtime;
+  uint32_t attr;
+  if (!SourceInfo(name.empty() ? "." : name, size, mtime, attr) ||
+      !(attr & FILE_ATTRIBUTE_DIRECTORY))
+    return;
+  // The folder the pattern starts from makes no item when it is the root
+  // that stored names are relative to.
+  if (callback.RelativeName(name, true).empty()) return;
+  callback.AddItem(name, size, mtime, attr);
+  total += size;
+}
+
+void TSevenZip::ScanDir(TMyArchiveUpdateCallback& callback, const std::string& folder,
+                        const std::string& pattern, int64_t& total) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
+       !error && it != end; it.increment(error))
+    names.push_back(it->path().filename().string());
+  // In name order, so that the same folder always makes the same archive.
+  std::sort(names.begin(), names.end());
+  for (const std::string& name : names) {
+    if (FMainCancel) return;
+    const std::string path = folder + name;
+    struct stat link {};
+    if (lstat(path.c_str(), &link) != 0) continue;
+    int64_t size;
+    uint64_t mtime;
+    uint32_t attr;
+    if (!SourceInfo(path, size, mtime, attr)) continue;
+    if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+      if (S_ISLNK(link.st_mode)) continue;  // a linked folder could lead in circles
+      if (!(FAddOptions & AddStoreOnlyFilename)) callback.AddItem(path, size, mtime, attr);
+      if (FAddOptions & AddRecurseDirs) ScanDir(callback, AddBackslash(path), pattern, total);
+    } else if (pattern == ".*" || WideExtractFileExt(name) == pattern) {
+      callback.AddItem(path, size, mtime, attr);
+      total += size;
+    }
+  }
+}
+
+int32_t TSevenZip::Add() {
+  ResetCancel();
+  int32_t result = -1;
+  {
+    struct TEnd {
+      TSevenZip& self;
+      ~TEnd() { self.ResetCancel(); }
+    } end{*this};
+
+    ComPtr<TMyArchiveUpdateCallback> callback(new TMyArchiveUpdateCallback(this));
+    FRootDir = WideUpper(FRootDir);
+    callback->RootDir = AddBackslash(FRootDir);
+
+    int64_t total = 0;
+    for (const std::string& entry : Ffiles.WStrings) {
+      const size_t star = entry.find('*');
+      if (star != std::string::npos) {
+        const std::string folder = AddBackslash(entry.substr(0, star));
+        AddDirEntry(*callback.get(), folder, total);
+        ScanDir(*callback.get(), folder, entry.substr(star + 1, 8), total);
+        continue;
+      }
+      int64_t size;
+      uint64_t mtime;
+      uint32_t attr;
+      if (!SourceInfo(entry, size, mtime, attr)) continue;
+      callback->AddItem(WideExcludeBackslash(entry), size, mtime, attr);
+      total += size;
+    }
+    callback->TrimItems();
+    if (OnPreProgress) OnPreProgress(this, total);
+
+    if (callback->ItemCount() == 0) {
+      Report(kErrNoFilesToAdd, "");
+      return -1;
+    }
+
+    // The settings go first: a setting the codec refuses leaves no output.
+    TSettings settings(*F7zaLibh);
+    if (FCompresstype == LZMA) {
+      settings.Number(L"X", StrengthToLevel(FCompstrength));
+      settings.Text(L"s", (FAddOptions & AddSolid) ? "on" : "off");
+      if (FLZMAStrength > 0) settings.Number(L"d", FLZMAStrength);
+    } else {
+      settings.Text(L"0", "PPMd");
+      settings.Number(L"X", StrengthToLevel(FCompstrength));
+      if (FPPMDSize > 0) settings.Number(L"o", FPPMDSize);
+      if (FPPMDMem > 0) settings.Number(L"mem", FPPMDMem);
+    }
+    if (!FPassword.empty() && (FAddOptions & AddEncryptFilename)) settings.Text(L"he", "on");
+    result = settings.ApplyTo(outA.get());
+    if (result != S_OK) return result;
+
+    ClearVolumeNames();
+    ComPtr<TMyStreamWriter> writer;
+    if (FSFXCreate && WideFileExists(FSFXModule)) {
+      FSevenZipFileName = WideChangeFileExt(FSevenZipFileName, ".exe");
+      // An existing self-extractor is not replaced; a copy that fails half
+      // way is removed, as it is ours.
+      bool copied = false;
+      if (WideFileExists(FSevenZipFileName)) {
+        errno = EEXIST;
+      } else {
+        copied = platform::CopyFile(FSFXModule, FSevenZipFileName, /*failIfExists=*/true);
+        if (!copied) {
+          const int error = errno;
+          unlink(FSevenZipFileName.c_str());
+          errno = error;
+        }
+      }
+      if (!copied) {
+        FLastError = errno;
+        Report(kErrCreateSFX, FSevenZipFileName);
+        return -1;
+      }
+      writer = TMyStreamWriter::Create(&FLastError, FSevenZipFileName, Now(),
+                                       FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, true);
+    } else {
+      writer = TMyStreamWriter::Create(&FLastError, FSevenZipFileName, Now(),
+                                       FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, false);
+    }
+    if (!writer) throw EAbort();
+
+    result = outA->UpdateItems(writer.get(), static_cast<uint32_t>(callback->ItemCount()),
+                               callback.get());
+    const std::vector<std::string> written = writer->FileNames();
+    if (!writer->Close() && result == S_OK) result = S_FALSE;
+    writer.reset();
+    if (result == S_OK) {
+      FNamesOfVolumesWritten = written;
+      if (callback->AnySourceSkipped()) result = S_FALSE;
+    } else {
+      // A half-written archive would only look like one.
+      for (const std::string& name : written) unlink(name.c_str());
+    }
+  }
+  RethrowPending();
+  return result;
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "sevenzip/InterfacedObject.h"
+#include "sevenzip/SevenZip.h"
+
+// Answers the codec's questions while it writes a new archive: each item's
+// stored name, size, attributes and time, and a reader for each file's data.
+class TMyArchiveUpdateCallback final
+    : public sevenzip::TInterfacedObject<sevenzip::IArchiveUpdateCallback,
+                                         sevenzip::ICryptoGetTextPassword2> {
+ public:
+  explicit TMyArchiveUpdateCallback(TSevenZip* Owner);
+
+  sevenzip::HRESULT SetTotal(uint64_t total) noexcept override;
+  sevenzip::HRESULT SetCompleted(const uint64_t* completeValue) noexcept override;
+  sevenzip::HRESULT GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProperties,
+                                      uint32_t* indexInArchive) noexcept override;
+  sevenzip::HRESULT GetProperty(uint32_t index, sevenzip::PROPID propID,
+                                sevenzip::PROPVARIANT* value) noexcept override;
+  sevenzip::HRESULT GetStream(uint32_t index,
+                              sevenzip::ISequentialInStream** inStream) noexcept override;
+  sevenzip::HRESULT SetOperationResult(int32_t operationResult) noexcept override;
+  sevenzip::HRESULT CryptoGetTextPassword2(int32_t* passwordIsDefined,
+                                           sevenzip::BSTR* Password) noexcept override;
+
+  // Appends one item; the arrays grow 100 entries at a time.
+  void AddItem(const std::string& path, int64_t size, uint64_t mtime, uint32_t attr);
+  void TrimItems();
+  size_t ItemCount() const { return Files.size(); }
+  // The name item `index` is stored under.
+  std::string StoredName(uint32_t index);
+  // `path` relative to RootDir when it lies below it, without leading
+  // separators; before OnSetAddName and AddStoreOnlyFilename.
+  std::string RelativeName(const std::string& path, bool isFolder) const;
+  // Whether a source file could not be read and was left out.
+  bool AnySourceSkipped() const { return FAnySourceSkipped; }
+
+  std::vector<std::string> Files;
+  std::vector<int64_t> Files_size;
+  std::vector<uint64_t> Files_Date;
+  std::vector<uint32_t> Files_Attr;
+  std::string RootDir;
+
+ private:
+  TSevenZip* FSevenZip;
+  std::string FProgressFile;
+  int64_t FProgressFilePos = 0;
+  int64_t FprogressFileSize = 0;
+  int64_t FLastPos = 0;
+  std::string FPassword;
+  bool FAnySourceSkipped = false;
+};

@@ -1,0 +1,363 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <random>
+
+#include "ArchiveFixtures.h"
+#include "sevenzip/FileNames.h"
+#include "sevenzip/SevenZip.h"
+#include "tests/tools/TempDir.h"
+
+namespace {
+
+using namespace sevenzip_test;
+using testing_tools::TempDir;
+
+std::string Noise(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text(size, '\0');
+  for (char& c : text) c = static_cast<char>(random());
+  return text;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return s;
+}
+
+class Creation : public testing::Test {
+ protected:
+  void SetUp() override {
+    z.OnMessage = [this](TSevenZip*, int32_t code, const std::string& text,
+                         const std::string& file) {
+      messages.push_back(std::to_string(code) + " " + text + " " + file);
+    };
+    WriteFile(dir / "src/a.txt", "alpha");
+    WriteFile(dir / "src/B.TXT", "capital");
+    WriteFile(dir / "src/notes.md", "notes");
+    WriteFile(dir / "src/sub/c.txt", "gamma");
+    WriteFile(dir / "src/sub/deeper/d.txt", "delta");
+    WriteFile(dir / "src/sub/deeper/e.bin", "epsilon");
+  }
+  // Adds `entries` into dir/<archive>; returns Add's result.
+  int32_t AddAll(const std::string& archive, const std::vector<std::string>& entries) {
+    z.SetSZFileName(dir / archive);
+    z.Files().Clear();
+    for (const std::string& e : entries) z.Files().AddString(e);
+    return z.Add();
+  }
+  // Stored names as our own List sees them, sorted.
+  std::vector<std::string> Names(const std::string& archive) {
+    z.SetSZFileName(dir / archive);
+    z.List();
+    std::vector<std::string> names = z.Files().WStrings;
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  // `7z l -slt` of an archive.
+  std::string Technical(const std::string& archive, const std::string& password = "") {
+    std::string out;
+    std::vector<std::string> args = {"l", "-slt", archive};
+    args.push_back("-p" + password);
+    RunProgram("7z", args, dir.path(), &out);
+    return out;
+  }
+
+  TempDir dir;
+  TSevenZip z;
+  std::vector<std::string> messages;
+};
+
+TEST_F(Creation, ArchivesRoundTripThroughThe7zCommandAndOurExtraction) {
+  WriteFile(dir / "src/empty.txt", "");
+  WriteFile(dir / "src/big.bin", Noise(200000, 7));
+  WriteFile(dir / "src/한글.txt", "korean");
+  WriteFile(dir / "src/bin/run.sh", "#!/bin/sh\n");
+  chmod((dir / "src/bin/run.sh").c_str(), 0755);
+  chmod((dir / "src/a.txt").c_str(), 0600);
+  SetMTime(dir / "src/a.txt", 1'234'567'890);
+  SetMTime(dir / "src/bin/run.sh", 86400);  // before 1980
+  z.SetAddRootDir(Upper(dir / "src/"));     // other letter case
+  z.SetAddOptions(AddRecurseDirs);
+  z.SetLZMACompressStrength(NORMAL);
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/*.*"}), 0);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(z.NamesOfVolumesWritten(), (std::vector<std::string>{dir / "x.7z"}));
+  EXPECT_EQ(z.AddRootDir(), Upper(dir / "src/"));
+
+  EXPECT_EQ(Run7z({"t", "x.7z"}, dir.path()), 0);
+  const std::string listing = Technical("x.7z");
+  EXPECT_NE(listing.find("Path = sub/deeper/d.txt"), std::string::npos) << listing;
+  EXPECT_NE(listing.find("Path = 한글.txt"), std::string::npos);
+  EXPECT_EQ(listing.find("Path = /"), std::string::npos);
+  EXPECT_EQ(listing.find("Created = "), std::string::npos);  // no 1601 creation dates
+
+  EXPECT_EQ(Names("x.7z"),
+            (std::vector<std::string>{"B.TXT", "a.txt", "big.bin", "bin/", "bin/run.sh",
+                                      "empty.txt", "notes.md", "sub/", "sub/c.txt", "sub/deeper/",
+                                      "sub/deeper/d.txt", "sub/deeper/e.bin", "한글.txt"}));
+  z.SetExtrBaseDir(dir / "ours");
+  z.Files().Clear();  // the whole archive, not the names just listed
+  EXPECT_EQ(z.Extract(false), 0);
+  ASSERT_EQ(Run7z({"x", "x.7z", "-otheirs"}, dir.path()), 0);
+  for (const std::string& out : {dir / "ours", dir / "theirs"}) {
+    SCOPED_TRACE(out);
+    EXPECT_EQ(Tree(out), Tree(dir / "src"));
+    EXPECT_TRUE(ReadFile(out + "/big.bin") == Noise(200000, 7)) << "content differs";
+    EXPECT_EQ(ReadFile(out + "/한글.txt"), "korean");
+    EXPECT_EQ(SizeOf(out + "/empty.txt"), 0);
+    EXPECT_EQ(MTimeSeconds(out + "/a.txt"), 1'234'567'890);
+    EXPECT_EQ(MTimeSeconds(out + "/bin/run.sh"), 86400);
+    EXPECT_EQ(Mode(out + "/bin/run.sh"), 0755u);
+    EXPECT_EQ(Mode(out + "/a.txt"), 0600u);
+  }
+}
+
+TEST_F(Creation, StarPatternsPickFilesByTheirExactExtension) {
+  struct Case {
+    std::string name;
+    std::string entry;
+    AddOpts options;
+    std::vector<std::string> stored;
+  } cases[] = {
+      {"txt", "/*.txt", 0, {"a.txt", "sub/"}},  // folders are items, not scanned
+      {"txt-recursive",
+       "/*.txt",
+       AddRecurseDirs,
+       {"a.txt", "sub/", "sub/c.txt", "sub/deeper/", "sub/deeper/d.txt"}},
+      {"capitals", "/*.TXT", 0, {"B.TXT", "sub/"}},
+      {"all", "/*.*", 0, {"B.TXT", "a.txt", "notes.md", "sub/"}},
+      {"only-names",
+       "/*.*",
+       AddRecurseDirs | AddStoreOnlyFilename,
+       {"B.TXT", "a.txt", "c.txt", "d.txt", "e.bin", "notes.md"}},
+  };
+  z.SetAddRootDir(dir / "src");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    z.SetAddOptions(c.options);
+    ASSERT_EQ(AddAll(c.name + ".7z", {dir / "src" + c.entry}), 0);
+    EXPECT_EQ(Names(c.name + ".7z"), c.stored);
+  }
+  EXPECT_TRUE(messages.empty());
+}
+
+TEST_F(Creation, NamesWithoutARootLoseOnlyTheLeadingSeparator) {
+  z.SetAddOptions(AddIncludeDriveLetter);  // nothing to keep on this platform
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/a.txt", dir / "src/sub", dir / "src/missing.txt"}), 0);
+  const std::string base = (dir / "src/").substr(1);
+  EXPECT_EQ(Names("x.7z"), (std::vector<std::string>{base + "a.txt", base + "sub/"}));
+
+  z.OnSetAddName = [](TSevenZip*, uint32_t, std::string& name) { name = "//renamed/" + name; };
+  z.SetAddRootDir(dir / "src");
+  ASSERT_EQ(AddAll("y.7z", {dir / "src/a.txt"}), 0);
+  EXPECT_EQ(Names("y.7z"), (std::vector<std::string>{"renamed/a.txt"}));
+}
+
+TEST_F(Creation, NothingToAddIsReported) {
+  EXPECT_EQ(AddAll("x.7z", {dir / "src/missing.txt", dir / "nothing/*.none"}), -1);
+  EXPECT_EQ(z.ErrCode(), kErrNoFilesToAdd);
+  EXPECT_EQ(messages, (std::vector<std::string>{"10 No files to add "}));
+  EXPECT_FALSE(Exists(dir / "x.7z"));
+}
+
+TEST_F(Creation, SettingsReachTheCodec) {
+  WriteFile(dir / "src/text.txt", std::string(100000, 'x'));
+  struct Case {
+    std::string name;
+    TCompressType type;
+    TCompressStrength strength;
+    AddOpts options;
+    uint8_t dictionary;
+    std::string expected;  // a line `7z l -slt` shows
+  } cases[] = {
+      {"ppmd", PPMD, NORMAL, 0, 0, "Method = PPMD:o10:mem"},
+      {"stored", LZMA, SAVE, 0, 0, "Method = Copy"},
+      {"dictionary", LZMA, FAST, 0, 16, "Method = LZMA2:16"},
+      {"solid", LZMA, NORMAL, AddSolid, 0, "Solid = +"},
+      {"not-solid", LZMA, NORMAL, 0, 0, "Solid = -"},
+  };
+  z.SetAddRootDir(dir / "src");
+  z.SetLPPMDmem(24);  // 16 MiB, not the default gigabyte
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    z.SetLZMACompressType(c.type);
+    z.SetLZMACompressStrength(c.strength);
+    z.SetAddOptions(c.options);
+    z.SetLZMAStrength(c.dictionary);
+    ASSERT_EQ(AddAll(c.name + ".7z", {dir / "src/text.txt", dir / "src/a.txt"}), 0);
+    const std::string listing = Technical(c.name + ".7z");
+    EXPECT_NE(listing.find(c.expected), std::string::npos) << listing;
+    EXPECT_EQ(Run7z({"t", c.name + ".7z"}, dir.path()), 0);
+  }
+}
+
+TEST_F(Creation, EncryptedNamesNeedThePassword) {
+  z.SetAddRootDir(dir / "src");
+  z.SetPassword("secret");
+  z.SetAddOptions(AddEncryptFilename);
+  ASSERT_EQ(AddAll("hidden.7z", {dir / "src/a.txt"}), 0);
+  z.SetAddOptions(0);
+  ASSERT_EQ(AddAll("data.7z", {dir / "src/a.txt"}), 0);
+
+  EXPECT_EQ(Technical("hidden.7z", "wrong").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Technical("hidden.7z", "secret").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Technical("data.7z", "wrong").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Run7z({"t", "data.7z", "-pwrong"}, dir.path()), 0);
+  EXPECT_EQ(Run7z({"t", "data.7z", "-psecret"}, dir.path()), 0);
+
+  z.SetPassword("");
+  z.SetSZFileName(dir / "hidden.7z");
+  EXPECT_EQ(z.List(), -1);
+  z.SetPassword("secret");
+  EXPECT_EQ(z.List(), 1);
+  // Without a password the option does nothing.
+  z.SetPassword("");
+  z.SetAddOptions(AddEncryptFilename);
+  ASSERT_EQ(AddAll("open.7z", {dir / "src/a.txt"}), 0);
+  EXPECT_NE(Technical("open.7z").find("Path = a.txt"), std::string::npos);
+}
+
+TEST_F(Creation, VolumesAreWrittenAndNamed) {
+  WriteFile(dir / "src/payload.bin", Noise(2'500'000, 9));
+  z.SetAddRootDir(dir / "src");
+  z.SetVolumeSize(1'000'000);
+  ASSERT_EQ(AddAll("v.7z", {dir / "src/payload.bin"}), 0);
+  EXPECT_EQ(z.NamesOfVolumesWritten(),
+            (std::vector<std::string>{dir / "v.7z.001", dir / "v.7z.002", dir / "v.7z.003"}));
+  EXPECT_EQ(SizeOf(dir / "v.7z.001"), 1'000'000);
+  EXPECT_FALSE(Exists(dir / "v.7z.004"));
+  ASSERT_EQ(Run7z({"x", "v.7z.001", "-otheirs"}, dir.path()), 0);
+  EXPECT_TRUE(ReadFile(dir / "theirs/payload.bin") == Noise(2'500'000, 9)) << "content differs";
+  z.SetSZFileName(dir / "v.7z.001");
+  z.SetExtrBaseDir(dir / "ours");
+  z.Files().Clear();
+  EXPECT_EQ(z.Extract(false), 0);
+  EXPECT_TRUE(ReadFile(dir / "ours/payload.bin") == Noise(2'500'000, 9)) << "content differs";
+}
+
+TEST_F(Creation, CancelFromAProgressHandlerStopsAndLeavesNoArchive) {
+  WriteFile(dir / "src/payload.bin", Noise(3'000'000, 10));
+  z.SetAddRootDir(dir / "src");
+  z.OnProgress = [](TSevenZip* sender, const std::string&, int64_t position, int64_t) {
+    if (position > 0) sender->Cancel();
+  };
+  const int32_t result = AddAll("x.7z", {dir / "src/payload.bin"});
+  EXPECT_NE(result, 0);
+  EXPECT_NE(result, -1);
+  EXPECT_EQ(z.ErrCode(), kErrUserCanceled);
+  ASSERT_FALSE(messages.empty());
+  EXPECT_EQ(messages[0], "6 User canceled operation " + (dir / "src/payload.bin"));
+  EXPECT_FALSE(Exists(dir / "x.7z"));
+  z.OnProgress = nullptr;
+  EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);  // the flag was cleared
+}
+
+TEST_F(Creation, AnOutputThatCannotBeCreatedAborts) {
+  z.SetSZFileName(dir / "no/such/folder/x.7z");
+  z.Files().AddString(dir / "src/a.txt");
+  EXPECT_THROW(z.Add(), sevenzip::EAbort);
+  EXPECT_EQ(z.LastError(), ENOENT);
+}
+
+TEST_F(Creation, SelfExtractorsAreMadeFromTheModule) {
+  z.SetSFXModule("/usr/lib/p7zip/7zCon.sfx");
+  z.SetSFXCreate(true);
+  ASSERT_TRUE(z.SFXCreate());
+  EXPECT_EQ(z.SFXOffset(), SizeOf("/usr/lib/p7zip/7zCon.sfx"));
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  ASSERT_EQ(AddAll("setup.7z", {dir / "src/*.*"}), 0);
+  EXPECT_EQ(z.SZFileName(), dir / "setup.exe");
+  EXPECT_NE(Mode(dir / "setup.exe") & 0100, 0u);
+  std::string out;
+  EXPECT_EQ(RunProgram(dir / "setup.exe", {"-y", "-o" + (dir / "run")}, dir.path(), &out), 0)
+      << out;
+  EXPECT_EQ(Tree(dir / "run"), Tree(dir / "src"));
+
+  // The target exists now: nothing is replaced.
+  messages.clear();
+  EXPECT_EQ(AddAll("setup.7z", {dir / "src/a.txt"}), -1);
+  EXPECT_EQ(z.ErrCode(), kErrCreateSFX);
+  EXPECT_EQ(messages, (std::vector<std::string>{"9 Could not create SFX " + (dir / "setup.exe")}));
+  EXPECT_EQ(z.LastError(), EEXIST);
+  EXPECT_EQ(RunProgram(dir / "setup.exe", {"t"}, dir.path(), &out), 0) << out;
+}
+
+TEST_F(Creation, VolumeSizeMakesRoomForTheModule) {
+  WriteFile(dir / "module.sfx", std::string(150000, 'M'));
+  z.SetSFXModule(dir / "module.sfx");
+  z.SetVolumeSize(100000);
+  z.SetSFXCreate(true);
+  EXPECT_EQ(z.VolumeSize(), 150007);
+  EXPECT_EQ(z.SFXOffset(), 150000);
+  z.SetVolumeSize(1000);
+  EXPECT_EQ(z.VolumeSize(), 150007);
+  z.SetVolumeSize(0);
+  EXPECT_EQ(z.VolumeSize(), 0);
+  z.SetSFXModule(dir / "missing.sfx");
+  z.SetSFXCreate(true);
+  EXPECT_FALSE(z.SFXCreate());
+}
+
+TEST_F(Creation, ArchivesConvertToSelfExtractorsAndBack) {
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/*.*"}), 0);
+  const std::string archive = ReadFile(dir / "x.7z");
+
+  // A module that ends inside the window SFXCheck scans.
+  WriteFile(dir / "small.sfx", std::string(70000, 'M'));
+  z.SetSFXModule(dir / "small.sfx");
+  ASSERT_TRUE(z.Convert7ztoSFX(dir / "x.7z"));
+  EXPECT_EQ(ReadFile(dir / "x.exe"), std::string(70000, 'M') + archive);
+  ASSERT_TRUE(z.SFXCheck(dir / "x.exe"));
+  EXPECT_EQ(z.SFXOffset(), 70000);
+  std::filesystem::rename(dir / "x.7z", dir / "original.7z");
+  ASSERT_TRUE(z.ConvertSFXto7z(dir / "x.exe"));
+  EXPECT_EQ(ReadFile(dir / "x.7z"), archive);
+
+  // An existing .exe stays as it is.
+  messages.clear();
+  WriteFile(dir / "y.7z", archive);
+  WriteFile(dir / "y.exe", "mine");
+  z.SetSZFileName("the component's own name");
+  EXPECT_FALSE(z.Convert7ztoSFX(dir / "y.7z"));
+  EXPECT_EQ(ReadFile(dir / "y.exe"), "mine");
+  EXPECT_EQ(z.ErrCode(), kErrSFXModule);
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"8 SFXModule error ( Not found ) the component's own name"}));
+  // A missing module is the same error.
+  z.SetSFXModule(dir / "missing.sfx");
+  EXPECT_FALSE(z.Convert7ztoSFX(dir / "original.7z"));
+  EXPECT_FALSE(Exists(dir / "original.exe"));
+}
+
+TEST_F(Creation, TheInstalledModuleMakesAProgramThatExtractsItself) {
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/*.*"}), 0);
+  z.SetSFXModule("/usr/lib/p7zip/7zCon.sfx");
+  ASSERT_TRUE(z.Convert7ztoSFX(dir / "x.7z"));
+  std::string out;
+  EXPECT_EQ(RunProgram(dir / "x.exe", {"-y", "-o" + (dir / "run")}, dir.path(), &out), 0) << out;
+  EXPECT_EQ(Tree(dir / "run"), Tree(dir / "src"));
+}
+
+TEST_F(Creation, ConvertingBackWithoutACheckCopiesTheWholeFile) {
+  WriteFile(dir / "plain.exe", Noise(300000, 11));  // two and a bit copy buffers
+  TSevenZip fresh;
+  ASSERT_TRUE(fresh.ConvertSFXto7z(dir / "plain.exe"));
+  EXPECT_TRUE(ReadFile(dir / "plain.7z") == Noise(300000, 11)) << "content differs";
+  WriteFile(dir / "exact.exe", Noise(131072, 12));  // exactly one buffer
+  ASSERT_TRUE(fresh.ConvertSFXto7z(dir / "exact.exe"));
+  EXPECT_TRUE(ReadFile(dir / "exact.7z") == Noise(131072, 12)) << "content differs";
+  EXPECT_FALSE(fresh.ConvertSFXto7z(dir / "missing.exe"));
+  EXPECT_FALSE(Exists(dir / "missing.7z"));
+  WriteFile(dir / "self.7z", "data");
+  EXPECT_FALSE(fresh.ConvertSFXto7z(dir / "self.7z"));  // would overwrite itself
+  EXPECT_EQ(ReadFile(dir / "self.7z"), "data");
+}
+
+}  // namespace
