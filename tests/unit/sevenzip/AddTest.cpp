@@ -285,6 +285,28 @@ TEST_F(Creation, SelfExtractorsAreMadeFromTheModule) {
   EXPECT_EQ(RunProgram(dir / "setup.exe", {"t"}, dir.path(), &out), 0) << out;
 }
 
+TEST_F(Creation, ASplitSelfExtractorIsReadBackAcrossItsVolumes) {
+  WriteFile(dir / "src/payload.bin", Noise(250000, 13));
+  WriteFile(dir / "small.sfx", std::string(70000, 'M'));  // found by the scan
+  z.SetSFXModule(dir / "small.sfx");
+  z.SetSFXCreate(true);
+  z.SetVolumeSize(100000);
+  z.SetAddRootDir(dir / "src");
+  ASSERT_EQ(AddAll("split.7z", {dir / "src/payload.bin"}), 0);
+  EXPECT_EQ(z.NamesOfVolumesWritten(),
+            (std::vector<std::string>{dir / "split.exe", dir / "split.exe.002",
+                                      dir / "split.exe.003", dir / "split.exe.004"}));
+  EXPECT_EQ(SizeOf(dir / "split.exe"), 100000);
+  EXPECT_EQ(ReadFile(dir / "split.exe").substr(0, 70000), std::string(70000, 'M'));
+
+  z.SetSFXCreate(false);
+  z.Files().Clear();
+  z.SetExtrBaseDir(dir / "out");
+  EXPECT_EQ(z.Extract(false), 0);  // checks the .exe, then finds .002 to .004
+  EXPECT_EQ(z.SFXOffset(), 70000);
+  EXPECT_TRUE(ReadFile(dir / "out/payload.bin") == Noise(250000, 13)) << "content differs";
+}
+
 TEST_F(Creation, VolumeSizeMakesRoomForTheModule) {
   WriteFile(dir / "module.sfx", std::string(150000, 'M'));
   z.SetSFXModule(dir / "module.sfx");
