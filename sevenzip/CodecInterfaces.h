@@ -108,7 +108,6 @@ constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_UNIX_EXTENSION = 0x8000;
 
 struct IUnknown {
-  using Parent = void;
   virtual HRESULT QueryInterface(const GUID* iid, void** out) = 0;
   virtual ULONG AddRef() = 0;
   virtual ULONG Release() = 0;

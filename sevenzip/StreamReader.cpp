@@ -43,7 +43,8 @@ TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool a
     first.Size = FileSeek64(first.Handle, 2, 0);
   else
     FOpenError = errno;
-  first.OnRemovableDrive = IsNotFixedDrive(WideExtractFilePath(sz));
+  // Only volumes are ever asked for, so only an archive needs to know.
+  first.OnRemovableDrive = asArchive && IsNotFixedDrive(WideExtractFilePath(sz));
   Files.push_back(first);
   FSizeKnown = !asArchive && first.Handle != kInvalidHandle;
   arcSize = FSizeKnown ? Files[0].Size : 0;
@@ -74,12 +75,16 @@ HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize
   }
 
   if (!FArchive || !FMultivolume) {
+    if (Files[0].Handle == kInvalidHandle) {
+      MyLastError = FOpenError;  // why there is nothing to read
+      return S_OK;
+    }
     ssize_t count = pread(Files[0].Handle, out, Size, arcPosition);
     if (count < 0) {
       MyLastError = errno;
       count = 0;
       // A source file that fails to read must not pass for a shorter one.
-      if (!FArchive && Files[0].Handle != kInvalidHandle) return E_FAIL;
+      if (!FArchive) return E_FAIL;
     }
     arcPosition += count;
     if (ProcessedSize) *ProcessedSize = static_cast<uint32_t>(count);
@@ -164,7 +169,10 @@ HRESULT TMyStreamReader::GetSize(uint64_t* Size) noexcept {
 }
 
 bool TMyStreamReader::MeasureArchive() {
-  if (Files[0].Handle == kInvalidHandle) return false;
+  if (Files[0].Handle == kInvalidHandle) {
+    MyLastError = FOpenError;
+    return false;
+  }
   // The start header says how long the archive is; when the first file is
   // shorter, the rest is in further volumes. A header that fails its check
   // says nothing, and the codec judges the file as it is.

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <random>
+#include <stdexcept>
 
 #include "ArchiveFixtures.h"
 #include "sevenzip/FileNames.h"
@@ -153,6 +154,16 @@ TEST_F(Creation, NamesWithoutARootLoseOnlyTheLeadingSeparator) {
   z.SetAddRootDir(dir / "src");
   ASSERT_EQ(AddAll("y.7z", {dir / "src/a.txt"}), 0);
   EXPECT_EQ(Names("y.7z"), (std::vector<std::string>{"renamed/a.txt"}));
+}
+
+TEST_F(Creation, AnExceptionFromANameHandlerReachesTheCaller) {
+  z.OnSetAddName = [](TSevenZip*, uint32_t, std::string&) {
+    throw std::runtime_error("from the handler");
+  };
+  EXPECT_THROW(AddAll("x.7z", {dir / "src/a.txt"}), std::runtime_error);
+  EXPECT_FALSE(Exists(dir / "x.7z"));  // nothing half-made is left
+  z.OnSetAddName = nullptr;
+  EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);
 }
 
 TEST_F(Creation, NothingToAddIsReported) {

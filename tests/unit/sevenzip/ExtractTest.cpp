@@ -288,6 +288,7 @@ TEST_F(Extraction, TruncatedAndMissingArchivesAreNotOpened) {
   EXPECT_EQ(z.Extract(false), -1);
   Use("missing.7z", dir / "out");
   EXPECT_EQ(z.Extract(false), -1);
+  EXPECT_EQ(z.LastError(), ENOENT);
   EXPECT_EQ(messages, (std::vector<std::string>{"1 File not found " + (dir / "x.7z"),
                                                 "1 File not found " + (dir / "missing.7z")}));
   EXPECT_FALSE(Exists(dir / "out"));
@@ -323,6 +324,8 @@ TEST_F(Extraction, CancelStopsThePassAndIsThenCleared) {
   EXPECT_EQ(messages.back().substr(0, 26), "6 User canceled operation ");
   EXPECT_EQ(z.ErrCode(), kErrUserCanceled);
   EXPECT_FALSE(Exists(dir / "out/f4"));
+  for (const std::string& name : Tree(dir / "out"))  // no half-written file left
+    EXPECT_TRUE(ReadFile(dir / "out/" + name) == Noise(50000, name[1] - '0')) << name;
 
   z.OnExtractfile = nullptr;
   EXPECT_EQ(z.Extract(false), 0);  // the flag was cleared
