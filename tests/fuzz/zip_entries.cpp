@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <deque>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -75,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     zip_discard(archive);
     return -1;
   }
+  // libzip writes no file for an archive without entries.
+  if (!std::filesystem::exists(package)) return -1;
   fuzzing::ExtractAndCheck(Scratch().path());
   return 0;
 }
