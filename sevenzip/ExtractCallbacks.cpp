@@ -1,7 +1,5 @@
 #include "sevenzip/ExtractCallbacks.h"
 
-#include <stdlib.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -154,13 +152,6 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
     return E_ABORT;
   const bool renamed = out != reportName;
 
-  if (!doOverwrite && WideFileExists(out)) {
-    if (FSevenzip->OnExtractOverwrite &&
-        !FSevenzip->Guard([&] { FSevenzip->OnExtractOverwrite(FSevenzip, out, doOverwrite); }))
-      return E_ABORT;
-    if (!doOverwrite) return S_OK;
-  }
-
   // The stored path must not reach outside the base folder, neither by its
   // text nor through a link on disk. A name the application chose itself is
   // its own affair.
@@ -168,6 +159,13 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   if (!renamed && (!IsSafeStoredPath(stored) || stored == "." ||
                    !StaysInside(FExtractDirectory, isFolder ? out : WideExtractFilePath(out))))
     return Refuse(reportName);
+
+  if (!doOverwrite && WideFileExists(out)) {
+    if (FSevenzip->OnExtractOverwrite &&
+        !FSevenzip->Guard([&] { FSevenzip->OnExtractOverwrite(FSevenzip, out, doOverwrite); }))
+      return E_ABORT;
+    if (!doOverwrite) return S_OK;
+  }
 
   FProgressFile = out;
   FProgressFilePos = 0;
@@ -226,7 +224,6 @@ HRESULT TMyArchiveExtractCallback::Refuse(const std::string& reportName) {
 bool TMyArchiveExtractCallback::FinishOutput(bool keep) {
   if (!FWriter) return true;
   ComPtr<TMyStreamWriter> writer = std::move(FWriter);
-  FWriter = {};
   bool placed = false;
   if (writer->Close() && keep) {
     // Only a complete, verified file replaces the target.

@@ -55,6 +55,10 @@ TMyStreamReader::~TMyStreamReader() {
   for (TFiles& volume : Files) CloseVolume(volume);
 }
 
+bool TMyStreamReader::OwnerIsSFX() const {
+  return FSevenZip && FSevenZip->IsSFX() && WideUpper(WideExtractFileExt(arcName)) == ".EXE";
+}
+
 void TMyStreamReader::CloseVolume(TFiles& volume) {
   if (volume.Handle != kInvalidHandle) close(volume.Handle);
   volume.Handle = kInvalidHandle;

@@ -48,7 +48,9 @@ class TMyStreamReader final
   bool MeasureArchive();
   std::string VolumeName(int32_t Index) const;
   std::string FindLastVolumeName(const std::string& name) const;
-  bool OwnerIsSFX() const { return FSevenZip && FSevenZip->IsSFX(); }
+  // The owner's finding applies to the self-extractor it was made for: an
+  // .exe. A plain archive read later by the same component starts at 0.
+  bool OwnerIsSFX() const;
   static void CloseVolume(TFiles& volume);
 
   TSevenZip* FSevenZip;

@@ -331,6 +331,11 @@ TEST(SFXCheck, ARealSelfExtractorIsReadFromItsArchive) {
   EXPECT_EQ(z.List(), 1);
   EXPECT_EQ(z.Extract(false), 0);
   EXPECT_EQ(ReadFile(dir / "out/readme.txt"), "inside the self-extractor");
+  // The finding belongs to the .exe: a plain archive still opens at its start.
+  ASSERT_EQ(Run7z({"a", "../plain.7z", "readme.txt"}, dir / "src"), 0);
+  z.SetSZFileName(dir / "plain.7z");
+  EXPECT_TRUE(z.IsSFX());
+  EXPECT_EQ(z.List(), 1);
 
   WriteFile(dir / "fake.exe", std::string(200000, 'm'));
   z.SetSZFileName(dir / "fake.exe");
