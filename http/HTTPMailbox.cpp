@@ -22,8 +22,7 @@ void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
   std::lock_guard lock(mutex_);
   // Posting under the lock keeps the receiver alive: Detach waits for us.
   if (!receiver_) return;
-  QCoreApplication::postEvent(receiver_, new THTTPMessage(message, wParam, lParam,
-                                                          shared_from_this(), std::move(response)));
+  Queue(new THTTPMessage(message, wParam, lParam, shared_from_this(), std::move(response)));
 }
 
 void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
@@ -33,18 +32,18 @@ void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
   progressTotal_ = total;
   if (progressQueued_) return;
   progressQueued_ = true;
-  QCoreApplication::postEvent(receiver_,
-                              new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
+  Queue(new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
+}
+
+void THTTPMailbox::Queue(THTTPMessage* message) {
+  handOff_->fetch_add(1, std::memory_order_release);
+  QCoreApplication::postEvent(receiver_, message);
 }
 
 std::pair<int32_t, int32_t> THTTPMailbox::TakeProgress() {
   std::lock_guard lock(mutex_);
   progressQueued_ = false;
   return {progressDone_, progressTotal_};
-}
-
-void THTTPMailbox::Received() {
-  std::lock_guard lock(mutex_);
 }
 
 void THTTPMailbox::Detach() {

@@ -39,25 +39,31 @@ class THTTPMessage : public QEvent {
 // one progress message waits to be delivered, later figures replace its own.
 class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
  public:
-  explicit THTTPMailbox(QObject* receiver) : receiver_(receiver) {}
+  // Every message is published through `handOff` before it is queued; the
+  // receiver reads it before touching a message. Qt's queue already orders
+  // the two threads; this makes the order visible to race checkers too.
+  using THandOff = std::atomic<uint32_t>;
+  THTTPMailbox(QObject* receiver, std::shared_ptr<THandOff> handOff)
+      : receiver_(receiver), handOff_(std::move(handOff)) {}
 
   void Post(uint32_t message, intptr_t wParam, intptr_t lParam,
             std::optional<THTTPResponse> response = {});
   void PostProgress(int32_t done, int32_t total);
 
   // The latest progress figures; called on the receiver's thread when the
-  // progress message is handled. Also orders the poster's writes before the
-  // receiver's reads.
+  // progress message is handled.
   std::pair<int32_t, int32_t> TakeProgress();
-  void Received();
 
   void Detach();
   void RequestStop() { stop_.store(true); }
   bool StopRequested() const { return stop_.load(); }
 
  private:
+  void Queue(THTTPMessage* message);
+
   std::mutex mutex_;
   QObject* receiver_;
+  const std::shared_ptr<THandOff> handOff_;
   bool progressQueued_ = false;
   int32_t progressDone_ = 0;
   int32_t progressTotal_ = 0;

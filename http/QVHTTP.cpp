@@ -50,7 +50,10 @@ const std::string& AgentVersion() {
   return version;
 }
 
-TQVHTTP::TQVHTTP(QObject* AOwner) : QObject(AOwner), FBoundary(MakeBoundary()) {
+TQVHTTP::TQVHTTP(QObject* AOwner)
+    : QObject(AOwner),
+      FHandOff(std::make_shared<std::atomic<uint32_t>>(0)),
+      FBoundary(MakeBoundary()) {
   FHeader.Put("Accept-Language", "ko");
   FHeader.Put("User-Agent", "ORNEC HTTP CONTROL/" + AgentVersion());
 }
@@ -60,6 +63,7 @@ TQVHTTP::~TQVHTTP() {
   // before QObject's destructor drops what it has already queued to us.
   if (FThread) FThread->Stop();
   if (FMailbox) FMailbox->Detach();
+  FHandOff->load(std::memory_order_acquire);
 }
 
 void TQVHTTP::HeaderClear() {
@@ -183,7 +187,7 @@ void TQVHTTP::RequestHTTPData() {
   FSuccess = false;
 
   if (FMailbox) FMailbox->Detach();
-  FMailbox = std::make_shared<THTTPMailbox>(this);
+  FMailbox = std::make_shared<THTTPMailbox>(this, FHandOff);
 
   if (!FBlockMode) {
     FThread = TQVHTTPThread::Create(Snapshot(), FMailbox);
@@ -245,9 +249,9 @@ void TQVHTTP::Apply(const THTTPResponse& response) {
 }
 
 bool TQVHTTP::event(QEvent* e) {
+  FHandOff->load(std::memory_order_acquire);  // pairs with THTTPMailbox's publication
   if (e->type() != THTTPMessage::EventType()) return QObject::event(e);
   auto* message = static_cast<THTTPMessage*>(e);
-  message->From->Received();
   // Left over from a transfer that a newer request has replaced.
   if (message->From != FMailbox) return true;
   try {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -115,6 +116,7 @@ class TQVHTTP : public QObject {
   TNameValueList FHeader;
   std::shared_ptr<TQVHTTPThread> FThread;
   std::shared_ptr<THTTPMailbox> FMailbox;  // of the latest transfer
+  std::shared_ptr<std::atomic<uint32_t>> FHandOff;
   bool FDownFileMode = false;
   std::string FDownFileName;
   std::vector<std::string> FStream;

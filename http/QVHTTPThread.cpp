@@ -9,6 +9,7 @@
 #include "http/HTTPMailbox.h"
 #include "http/HTTPText.h"
 #include "http/UrlParts.h"
+#include "platform/ThreadName.h"
 
 TQVHTTPThread::TQVHTTPThread(THTTPRequest request, std::shared_ptr<THTTPMailbox> mailbox)
     : FRequest(std::move(request)), FMailbox(std::move(mailbox)) {}
@@ -31,6 +32,7 @@ void TQVHTTPThread::Stop() {
 }
 
 void TQVHTTPThread::Execute() {
+  platform::NameThisThread("QVHTTPThread");
   FMailbox->Post(WM_HTTP_START, FResultCode, 0);
   THTTPResponse response = ResponseBefore(FRequest);
   FResultCode = 0;

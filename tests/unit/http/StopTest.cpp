@@ -33,18 +33,16 @@ class Stopping : public ::testing::Test {
                                });
     });
     server.start();
-    baseline = ThreadCount();
   }
 
   // Whether the worker has ended, waiting up to a few seconds for it.
   bool WorkerGone() {
-    return PumpUntil([this] { return ThreadCount() <= baseline; }, 5000);
+    return PumpUntil([] { return !WorkerRunning(); }, 5000);
   }
 
   const std::string chunk = Pattern(4096);
   testing_tools::TestServer server;
   testing_tools::TempDir dir;
-  int baseline = 0;
 };
 
 TEST_F(Stopping, StopDuringTheBody) {
@@ -57,6 +55,7 @@ TEST_F(Stopping, StopDuringTheBody) {
   http.SetURL(server.url("/slow"));
   http.RequestHTTPData();
   ASSERT_TRUE(PumpUntil([&] { return !outcome.progress.empty(); }));
+  EXPECT_TRUE(WorkerRunning());
   http.Stop();
   EXPECT_TRUE(WorkerGone());
   PumpFor(300);
@@ -83,6 +82,7 @@ TEST_F(Stopping, StopWhileTheWorkerWaitsInTheNetwork) {
   http.RequestHTTPData();
   ASSERT_TRUE(PumpUntil([&] { return !outcome.events.empty(); }));
   PumpFor(200);
+  EXPECT_TRUE(WorkerRunning());
   http.Stop();
   EXPECT_TRUE(WorkerGone());
   PumpFor(200);

@@ -69,14 +69,19 @@ inline std::string ReadAll(const std::string& path) {
   return content.str();
 }
 
-inline int ThreadCount() {
-  int count = 0;
+// Whether a transfer worker of this process is still running.
+inline bool WorkerRunning() {
+  bool running = false;
   if (DIR* tasks = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(tasks))
-      if (entry->d_name[0] != '.') ++count;
+    while (dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] == '.') continue;
+      std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
+      std::string name;
+      if (std::getline(comm, name) && name == "QVHTTPThread") running = true;
+    }
     closedir(tasks);
   }
-  return count;
+  return running;
 }
 
 // Whether this process holds `path` open.
