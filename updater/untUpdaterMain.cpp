@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QScreen>
 
+#include "sevenzip/SevenZip.h"
 #include "ui/Fonts.h"
 #include "ui/QVGDIUtil.h"
 
@@ -23,9 +24,17 @@ void SetTextColour(QWidget* label, const QColor& colour) {
 
 }  // namespace
 
-TfmUpdaterMain::TfmUpdaterMain(QWidget* parent) : TZelvarForm(parent, TDerivedForm{}) {
+TfmUpdaterMain::TfmUpdaterMain(QWidget* parent) : TfmUpdaterMain(std::nullopt, parent) {}
+
+TfmUpdaterMain::TfmUpdaterMain(const TUpdateRunSetup& setup, QWidget* parent)
+    : TfmUpdaterMain(std::optional<TUpdateRunSetup>(setup), parent) {}
+
+TfmUpdaterMain::TfmUpdaterMain(std::optional<TUpdateRunSetup> setup, QWidget* parent)
+    : TZelvarForm(parent, TDerivedForm{}), FSetup(std::move(setup)) {
   Q_INIT_RESOURCE(updater_artwork);
 
+  // The components come first, so that binding by name finds their handlers.
+  CreateComponents();
   // Also binds the frame's handlers: one pass for the whole window.
   Ui::UpdaterMainDesign::setupUi(this);
   setObjectName("TfmUpdaterMain");
@@ -52,6 +61,13 @@ void TfmUpdaterMain::FormCreate() {
   // Centred on its screen.
   const QRect area = screen()->availableGeometry();
   move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+
+  if (FSetup) {
+    PatchMode = pmPkgExe;
+    MainProcessID = 0;
+    TakeArguments();
+    StartDownload();
+  }
 }
 
 void TfmUpdaterMain::SetStatus(TStatus status) {
