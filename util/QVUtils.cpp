@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include <unistd.h>
+
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/Text.h"
@@ -130,8 +132,12 @@ bool KillProcessAndChildren(uint32_t processId) {
   std::vector<platform::ProcessEntry> entries;
   if (!platform::SnapshotProcesses(&entries)) return false;
   bool result = false;
+  const auto self = static_cast<uint32_t>(getpid());
   for (const auto& e : entries) {
     if (e.pid != processId && e.parentPid != processId) continue;
+    // The main application usually started us: ending its children must not
+    // end this process in the middle of an update.
+    if (e.pid == self) continue;
     if (!platform::CanSignalProcess(e.pid)) throw std::runtime_error("Failed to open process");
     result = platform::TerminateProcess(e.pid);
     if (!result) throw std::runtime_error("Failed to terminate process");

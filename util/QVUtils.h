@@ -45,7 +45,8 @@ uint32_t LaunchProcess(const std::string& programPath, const std::string& parame
 // been collected (a zombie) is not running.
 bool IsProcessRunning(uint32_t processId);
 
-// Ends the process and its direct children (not grandchildren). Throws
+// Ends the process and its direct children (not grandchildren), never the
+// calling process itself. Throws
 // std::runtime_error("Failed to open process" / "Failed to terminate process")
 // at the first one it cannot end. True when at least one process was ended.
 bool KillProcessAndChildren(uint32_t processId);

@@ -131,6 +131,30 @@ TEST(KillProcessAndChildren, EndsTheProcessAndItsChildButNotTheGrandchild) {
   waitpid(main, nullptr, 0);
 }
 
+TEST(KillProcessAndChildren, NeverEndsTheCaller) {
+  // The caller is a child of the process it ends, as the updater is a child
+  // of the main application that started it.
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  const pid_t main = fork();
+  if (main == 0) {
+    if (fork() == 0) {
+      const bool ended = KillProcessAndChildren(static_cast<uint32_t>(getppid()));
+      (void)!write(fds[1], ended ? "1" : "0", 1);
+      _exit(0);
+    }
+    while (true) pause();
+  }
+  close(fds[1]);
+  char answer = 0;
+  EXPECT_EQ(read(fds[0], &answer, 1), 1);  // the caller lived to answer
+  EXPECT_EQ(answer, '1');
+  close(fds[0]);
+  int status = 0;
+  ASSERT_EQ(waitpid(main, &status, 0), main);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+}
+
 TEST(KillProcessAndChildren, NothingToEnd) {
   EXPECT_FALSE(KillProcessAndChildren(0x7FFFFFF0u));
 }
