@@ -60,6 +60,7 @@ int32_t TSevenZip::Extract(bool TestArchive) {
     }
     if (!OpenArchive(true)) {
       Report(kErrFileNotFound, FSevenZipFileName);
+      RethrowPending();  // a volume question that failed is why; not the next call's
       return -1;
     }
 
@@ -73,6 +74,7 @@ int32_t TSevenZip::Extract(bool TestArchive) {
       if (!TryParseInt(entry, index)) index = FindItemIndex(entry);
       if (index < 0 || index > last) {
         Report(kErrIndexOutOfRange, "");
+        RethrowPending();
         return -1;
       }
       total += static_cast<int64_t>(ItemUInt(*F7zaLibh, inA.get(), index, kpidSize));

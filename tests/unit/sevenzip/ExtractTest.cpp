@@ -436,6 +436,27 @@ TEST_F(Extraction, SplitArchivesAreReadAcrossTheirVolumes) {
   EXPECT_EQ(messages, (std::vector<std::string>{"1 File not found " + (dir / "x.7z.001")}));
 }
 
+TEST_F(Extraction, AnExceptionFromAVolumeQuestionReachesTheCallerOfThatPass) {
+  WriteFile(dir / "src/big.bin", Noise(5000, 6));
+  WriteFile(dir / "src/a.txt", "a");
+  Pack("x.7z", {"-v2k", "-mx0"}, {"big.bin"});
+  Pack("plain.7z", {}, {"a.txt"});
+  std::filesystem::remove(dir / "x.7z.002");
+  z.OnBrowseForFile = [&](const std::string&, const std::string&, const std::string&,
+                          const std::string&, std::string& name) {
+    name = dir / "x.7z.003";
+    return true;
+  };
+  z.OnOpenVolume = [](std::string&, bool, bool&) { throw std::runtime_error("from the handler"); };
+  Use("x.7z.001", dir / "out");
+  EXPECT_THROW(z.Extract(false), std::runtime_error);
+  // Nothing of it is left over for the next operation.
+  Use("plain.7z", dir / "out");
+  EXPECT_EQ(z.List(), 1);
+  EXPECT_EQ(z.Extract(false), 0);
+  EXPECT_EQ(ReadFile(dir / "out/a.txt"), "a");
+}
+
 TEST_F(Extraction, ListReportsFoldersFilesAndEmptyFiles) {
   WriteFile(dir / "src/folder/file.txt", "content");
   WriteFile(dir / "src/empty.txt", "");
