@@ -162,7 +162,10 @@ int32_t TSevenZip::Add() {
       uint64_t mtime;
       uint32_t attr;
       if (!SourceInfo(entry, size, mtime, attr)) continue;
-      callback->AddItem(WideExcludeBackslash(entry), size, mtime, attr);
+      const std::string path = WideExcludeBackslash(entry);
+      // The root itself would be stored without a name, as with a pattern.
+      if (callback->RelativeName(path, attr & FILE_ATTRIBUTE_DIRECTORY).empty()) continue;
+      callback->AddItem(path, size, mtime, attr);
       total += size;
     }
     callback->TrimItems();

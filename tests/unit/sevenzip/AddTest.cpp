@@ -156,6 +156,20 @@ TEST_F(Creation, NamesWithoutARootLoseOnlyTheLeadingSeparator) {
   EXPECT_EQ(Names("y.7z"), (std::vector<std::string>{"renamed/a.txt"}));
 }
 
+TEST_F(Creation, TheRootFolderNamedItselfMakesNoNamelessItem) {
+  z.SetAddRootDir(dir / "src");
+  ASSERT_EQ(AddAll("x.7z", {dir / "src", dir / "src/", dir / "src/a.txt"}), 0);
+  EXPECT_EQ(Names("x.7z"), (std::vector<std::string>{"a.txt"}));
+  z.SetExtrBaseDir(dir / "out");
+  z.Files().Clear();
+  EXPECT_EQ(z.Extract(false), 0);
+  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"a.txt"}));
+  EXPECT_TRUE(messages.empty());
+  // Nothing but the root: nothing to add.
+  EXPECT_EQ(AddAll("y.7z", {dir / "src"}), -1);
+  EXPECT_EQ(z.ErrCode(), kErrNoFilesToAdd);
+}
+
 TEST_F(Creation, AnExceptionFromANameHandlerReachesTheCaller) {
   z.OnSetAddName = [](TSevenZip*, uint32_t, std::string&) {
     throw std::runtime_error("from the handler");
