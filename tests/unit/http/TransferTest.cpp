@@ -18,6 +18,7 @@ class Transfer : public ::testing::Test {
   void SetUp() override {
     auto& http = server.http();
     http.Get("/file", [this](const httplib::Request&, httplib::Response& res) {
+      ++served;
       res.set_content(body, "text/plain; charset=EUC-KR");
     });
     http.Get("/empty", [](const httplib::Request&, httplib::Response& res) {
@@ -82,6 +83,7 @@ class Transfer : public ::testing::Test {
   TestServer server;
   testing_tools::TempDir dir;
   std::atomic<int> echoed{0};
+  std::atomic<int> served{0};
 };
 
 TEST_F(Transfer, DownloadsIntoAFile) {
@@ -174,7 +176,11 @@ TEST_F(Transfer, ProgressNeverQueuesUpButEndsWithTheLastFigure) {
   http.SetMethod("GET");
   http.SetURL(server.url("/file"));
   http.RequestHTTPData();
-  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  // The worker names itself before it sends; once the server has the request,
+  // the worker's end is visible from outside.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((served == 0 || WorkerRunning()) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(PumpUntil([&] { return outcome.ended; }));
   EXPECT_EQ(outcome.events, (std::vector<std::string>{"start", "progress", "end"}));
   EXPECT_EQ(outcome.progress.back(), kAllOfIt);
@@ -286,16 +292,26 @@ TEST_F(Transfer, OtherVerbsSendNothing) {
   EXPECT_EQ(ReadAll(dir / "never.bin"), "");
 }
 
-TEST_F(Transfer, TargetThatCannotBeCreated) {
-  TQVHTTP http;
-  Outcome outcome;
-  Watch(http, outcome);
-  http.SetMethod("GET");
-  http.SetDownFileName(dir / "no-such-folder/file.bin");
-  http.SetURL(server.url("/file"));
-  ASSERT_TRUE(RunToEnd(http, outcome));
-  EXPECT_FALSE(outcome.success);
-  EXPECT_EQ(http.StatusCode(), "200");
+TEST_F(Transfer, TargetThatCannotTakeTheBody) {
+  const struct {
+    const char* name;
+    std::string path;
+  } cases[] = {
+      {"cannot be created", dir / "no-such-folder/file.bin"},
+      {"disk full", "/dev/full"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    http.SetMethod("GET");
+    http.SetDownFileName(c.path);
+    http.SetURL(server.url("/file"));
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_FALSE(outcome.success);
+    EXPECT_EQ(http.StatusCode(), "200");
+  }
 }
 
 TEST_F(Transfer, BlockModeReturnsWhenTheTransferIsOver) {
