@@ -189,8 +189,12 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   }
   ComPtr<TMyStreamWriter> writer;
   if (error == 0) {
-    writer = TMyStreamWriter::Create(&error, temp, mtime, attr, 0, false);
-    if (!writer) unlink(temp.c_str());
+    // The writer outlives this call; its error target must too.
+    writer = TMyStreamWriter::Create(FSevenzip->LastErrorTarget(), temp, mtime, attr, 0, false);
+    if (!writer) {
+      error = FSevenzip->LastError();
+      unlink(temp.c_str());
+    }
   }
   if (!writer) {
     FSevenzip->SetLastError(error);

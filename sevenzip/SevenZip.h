@@ -173,6 +173,8 @@ class TSevenZip {
   // Used by the component's stream and callback objects.
   bool CancelRequested() const { return FMainCancel; }
   void SetLastError(int32_t code) { FLastError = code; }
+  // Where a stream object leaves its failure when it is released.
+  int32_t* LastErrorTarget() { return &FLastError; }
   void SetErrCode(int32_t code) { FErrCode = code; }
   // The archive handler; open only inside Extract, List and GetIndexByFilename.
   sevenzip::IInArchive* CurrentArchive() const { return inA.get(); }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <random>
@@ -304,6 +307,45 @@ TEST_F(Extraction, ACreateFailureStopsThePass) {
   EXPECT_EQ(z.ErrCode(), kErrCreateFile);
   EXPECT_NE(z.LastError(), 0);
   EXPECT_EQ(messages.back(), "11 Could not create file " + (dir / "out/dir/f.txt"));
+}
+
+// Lowers the largest file this process may write, for its lifetime; a write
+// past it fails with EFBIG instead of ending the process.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &FSaved);
+    FHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = FSaved;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FHandler);
+  }
+
+ private:
+  rlimit FSaved{};
+  void (*FHandler)(int);
+};
+
+TEST_F(Extraction, AFailedWriteLeavesTheOldFileAndReportsTheError) {
+  WriteFile(dir / "src/big.bin", Noise(300000, 8));
+  Pack("x.7z", {"-mx0"}, {"big.bin"});
+  WriteFile(dir / "out/big.bin", "good old big");
+  Use("x.7z", dir / "out");
+  z.SetExtractOptions(ExtractOverwrite);
+  int32_t result = 0;
+  {
+    TFileSizeLimit limit(100000);
+    result = z.Extract(false);
+  }
+  EXPECT_NE(result, 0);
+  EXPECT_EQ(z.LastError(), EFBIG);
+  EXPECT_FALSE(messages.empty());
+  EXPECT_EQ(ReadFile(dir / "out/big.bin"), "good old big");
+  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"big.bin"}));
 }
 
 TEST_F(Extraction, CancelStopsThePassAndIsThenCleared) {
