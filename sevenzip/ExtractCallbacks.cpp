@@ -153,11 +153,12 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   const bool renamed = out != reportName;
 
   // The stored path must not reach outside the base folder, neither by its
-  // text nor through a link on disk. A name the application chose itself is
-  // its own affair.
+  // text nor through a link on disk. Where the application moved the item
+  // its folder is the application's affair, but a handler that only swaps
+  // the base keeps the stored text, so that is refused whatever the name.
   const bool isFolder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!renamed && (!IsSafeStoredPath(stored) || stored == "." ||
-                   !StaysInside(FExtractDirectory, isFolder ? out : WideExtractFilePath(out))))
+  if (!IsSafeStoredPath(stored) || stored == "." ||
+      (!renamed && !StaysInside(FExtractDirectory, isFolder ? out : WideExtractFilePath(out))))
     return Refuse(reportName);
 
   if (!doOverwrite && WideFileExists(out)) {

@@ -424,6 +424,24 @@ TEST_F(Extraction, ItemsThatWouldLandOutsideTheBaseFolderAreRefused) {
   EXPECT_EQ(messages, expected);
 }
 
+TEST_F(Extraction, AClimbingItemIsRefusedEvenWhenAHandlerMovesIt) {
+  WriteFile(dir / "src/climb.txt", "climb");
+  WriteFile(dir / "src/good.txt", "good");
+  Pack("x.7z", {}, {"climb.txt", "good.txt"});
+  ASSERT_EQ(Run7z({"rn", dir / "x.7z", "climb.txt", "../climb.txt"}, dir / "src"), 0);
+  Use("x.7z", dir / "out");
+  // The application keeps its files elsewhere: it swaps the base folder.
+  const std::string base = dir / "out/";
+  z.OnSetExtractName = [&](TSevenZip*, uint32_t, std::string& name) {
+    name = dir / "other/" + name.substr(base.size());
+  };
+  EXPECT_NE(z.Extract(false), 0);
+  EXPECT_EQ(ReadFile(dir / "other/good.txt"), "good");
+  EXPECT_FALSE(Exists(dir / "climb.txt"));
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"11 Could not create file " + base + "../climb.txt"}));
+}
+
 TEST_F(Extraction, ALinkStoredInTheArchiveIsNotFollowed) {
   std::filesystem::create_directories(dir / "outside");
   std::filesystem::create_directories(dir / "src");
