@@ -36,7 +36,3 @@ struct THTTPResponse {
   std::string Host;
   bool UseSSL = false;
 };
-
-// The header text of one file part of a multipart body.
-std::string FilePartHeader(const std::string& boundary, const std::string& fileName,
-                           const std::string& contentType);

@@ -3,10 +3,14 @@
 #include <algorithm>
 #include <cstring>
 
-std::string FilePartHeader(const std::string& boundary, const std::string& fileName,
+#include "platform/Files.h"
+
+std::string FilePartHeader(const std::string& boundary, const std::string& path,
                            const std::string& contentType) {
-  return "--" + boundary + "\r\n" + "Content-Disposition: form-data; name=\"file\"; filename=\"" +
-         fileName + "\"\r\n" + "Content-Type: " + contentType + "\r\n\r\n";
+  const size_t slash = path.rfind(platform::kPathSeparator);
+  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
+         "\"\r\nContent-Type: " + contentType + "\r\n\r\n";
 }
 
 TMultipartBody::TMultipartBody(const THTTPRequest& request,
@@ -34,16 +38,12 @@ bool TMultipartBody::NextPiece() {
         reportPiece_ = true;
         ++step_;
         return true;
-      case Kind::FileHeader: {
-        const std::string& path = request_.FileList[step.index];
-        const size_t slash = path.rfind('/');
-        piece_ = FilePartHeader(request_.Boundary,
-                                slash == std::string::npos ? path : path.substr(slash + 1),
+      case Kind::FileHeader:
+        piece_ = FilePartHeader(request_.Boundary, request_.FileList[step.index],
                                 request_.FileContentTypes[step.index]);
         reportPiece_ = false;
         ++step_;
         return true;
-      }
       case Kind::FileContent: {
         if (!file_) {
           file_.reset(std::fopen(request_.FileList[step.index].c_str(), "rb"));

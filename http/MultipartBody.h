@@ -9,6 +9,11 @@
 
 #include "http/HTTPTransfer.h"
 
+// The header text of the file part for the file at `path`: named "file", with
+// the file's name without its folder.
+std::string FilePartHeader(const std::string& boundary, const std::string& path,
+                           const std::string& contentType);
+
 // The body of a multipart request, handed out piece by piece as the network
 // takes it: the data parts, each file part (header, content in chunks of at
 // most 8192 bytes, CR LF), then the closing boundary line. Files are read

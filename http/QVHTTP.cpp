@@ -7,6 +7,7 @@
 #include "http/HTTPMailbox.h"
 #include "http/HTTPText.h"
 #include "http/HTTPTransfer.h"
+#include "http/MultipartBody.h"
 #include "http/QVHTTPThread.h"
 #include "platform/Files.h"
 #include "util/QVUtils.h"
@@ -26,11 +27,6 @@ std::string MakeBoundary() {
   char digits[16];
   std::snprintf(digits, sizeof digits, "%07x%07x", group(random), group(random));
   return std::string(27, '-') + digits;
-}
-
-std::string BaseName(const std::string& path) {
-  const size_t slash = path.rfind(platform::kPathSeparator);
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 }  // namespace
@@ -99,7 +95,7 @@ void TQVHTTP::AddFile(const std::string& DataName, const std::string& FileName,
   // The part carries the caller's content type, and the size counted here is
   // that of the header actually sent.
   const std::string type = ContentType.empty() ? "application/octet-stream" : ContentType;
-  const std::string header = FilePartHeader(FBoundary, BaseName(FileName), type);
+  const std::string header = FilePartHeader(FBoundary, FileName, type);
   const uint32_t contentSize = static_cast<uint32_t>(FileSizeOf(FileName));
   FStreamSize = Grow(FStreamSize, header.size() + contentSize + 2);
   FFileList.push_back(FileName);
