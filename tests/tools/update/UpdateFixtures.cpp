@@ -22,7 +22,8 @@ void WriteFile(const std::string& path, const std::string& content) {
   if (!out) throw std::runtime_error("cannot write " + path);
 }
 
-std::string MakeArchive(const std::string& source, const std::string& type) {
+std::string MakeArchive(const std::string& source, const std::string& type,
+                        const std::string& switches) {
   const std::string archive = source + ".archive";
   fs::remove(archive);
   const std::string command =

@@ -15,8 +15,9 @@ std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, const std::string& content);
 
 // Makes an archive of the folder `source` with the 7z command ("7z" or "zip"
-// type); returns its bytes.
-std::string MakeArchive(const std::string& source, const std::string& type);
+// type, and further switches such as "-mx0"); returns its bytes.
+std::string MakeArchive(const std::string& source, const std::string& type,
+                        const std::string& switches = {});
 
 // Serves fixed bodies by path on 127.0.0.1; a path may be slowed down so a
 // test can act in the middle of a download.

@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -190,6 +191,38 @@ TEST_F(UpdateWindowRun, FailingSevenZipFallsBackToTheInstallerAndNeverEndsAnUnkn
   EXPECT_TRUE(IsProcessRunning(mainPid));  // an id that is not a number ends nothing
   const auto requests = server_.Requests();
   EXPECT_EQ(requests, (std::vector<std::string>{"/rel/p.7z", "/rel/p.exe"}));
+}
+
+TEST_F(UpdateWindowRun, TheBarMovesWhileAZipEntryIsWritten) {
+  const std::string package = dir_ / "package";
+  std::string content(64 << 20, '\0');
+  uint64_t state = 0x9E3779B97F4A7C15ull;
+  for (size_t i = 0; i + 8 <= content.size(); i += 8) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    std::memcpy(&content[i], &state, 8);
+  }
+  WriteFile(package + "/big.bin", content);
+  server_.Serve("/p.zip", MakeArchive(package, "zip", "-mx0"));
+  const std::string current = fs::current_path();
+  fs::current_path(dir_.path());
+
+  // A timer of interval 0 runs whenever the run lets events through.
+  std::vector<int> widths;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    if (window_ && window_->Status() == stUnextract)
+      widths.push_back(window_->scProgressBar->width());
+  });
+  watch.start(0);
+  Start({"MAIN_UP", "1.0", "App.exe", "0", server_.url("/p.zip")});
+  const bool finished = PumpUntil([&] { return window_->Terminated(); }, 30000);
+  fs::current_path(current);
+  ASSERT_TRUE(finished);
+  const int track = window_->scProgressMain->width();
+  EXPECT_TRUE(std::any_of(widths.begin(), widths.end(), [&](int w) { return w > 0 && w < track; }))
+      << widths.size() << " looks at the bar";
+  EXPECT_EQ(window_->scProgressBar->width(), track);
+  EXPECT_EQ(fs::file_size(dir_ / "big.bin"), content.size());
 }
 
 TEST_F(UpdateWindowRun, ClosingDuringTheDownloadRemovesThePartialPackage) {
