@@ -205,10 +205,11 @@ bool TCurlTransfer::BeginBody() {
     return false;
   }
   response_.ReturnHeader = rawHeader_;
-  const std::string length = http_text::HeaderLines(rawHeader_).Value("Content-Length");
-  expected_ = http_text::HeaderLines(rawHeader_).IndexOfName("Content-Length") < 0
+  // Without a Content-Length nothing is expected, and no progress is shown.
+  const TNameValueList lines = http_text::HeaderLines(rawHeader_);
+  expected_ = lines.IndexOfName("Content-Length") < 0
                   ? 0
-                  : http_text::ContentLengthOf(length);
+                  : http_text::ContentLengthOf(lines.Value("Content-Length"));
   return OpenTarget();
 }
 
