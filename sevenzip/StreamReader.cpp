@@ -259,6 +259,10 @@ std::string TMyStreamReader::FindLastVolumeName(const std::string& name) const {
   return current;
 }
 
+namespace {
+constexpr int32_t kMaxVolumes = 100000;
+}  // namespace
+
 bool TMyStreamReader::OpenLastVolume() {
   const std::string firstName = WideUpper(WideExtractFileName(Files[0].Name));
   for (int pass = 0;; ++pass) {
@@ -276,7 +280,8 @@ bool TMyStreamReader::OpenLastVolume() {
     int32_t number = 0;
     const std::string ext = WideExtractFileExt(name);
     if (ext.empty() || !TryParseInt(ext.substr(1), number)) number = 0;
-    if (number <= 1) continue;
+    // A number no set of volumes reaches would only size the table beyond memory.
+    if (number <= 1 || number > kMaxVolumes) continue;
     if (Files.size() < static_cast<size_t>(number)) Files.resize(number);
     Files[number - 1].Name = name;
     return OpenVolume(number);

@@ -116,6 +116,27 @@ TEST(StreamReader, AGuessThatDoesNotQualifyIsNotTriedAgain) {
   EXPECT_EQ(asked, 2);
 }
 
+TEST(StreamReader, AnAnswerNumberedBeyondAnySetDoesNotQualify) {
+  TempDir dir;
+  WriteVolumes(dir / "v.7z", 1, 100);
+  WriteFile(dir / "v.7z.2000000000", std::string(10, 'x'));
+  TSevenZip z;
+  int asked = 0;
+  z.OnBrowseForFile = [&](const std::string&, const std::string&, const std::string&,
+                          const std::string&, std::string& name) {
+    if (++asked > 1) return false;
+    name = dir / "v.7z.2000000000";
+    return true;
+  };
+  auto reader = Reader(z, dir / "v.7z.001", true);
+  uint8_t data[20];
+  uint32_t got = 0;
+  ASSERT_EQ(reader->Seek(90, 0, nullptr), S_OK);
+  EXPECT_EQ(reader->Read(data, 20, &got), S_FALSE);  // asked again, then cancelled
+  EXPECT_EQ(asked, 2);
+  EXPECT_LE(reader->Volumes().size(), 2u);
+}
+
 TEST(StreamReader, AMissingVolumeIsAskedForThroughTheEvent) {
   TempDir dir;
   WriteVolumes(dir / "v.7z", 3, 100);
