@@ -1,0 +1,242 @@
+// Faults met by an update run inside the test process, where the test answers
+// the message box the run ends with: a server that misbehaves, and a codec
+// library that cannot be found. Whatever happens, the installation stays whole.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QMessageBox>
+#include <QTimer>
+#include <filesystem>
+#include <memory>
+#include <thread>
+
+#include "tests/tools/FakeMain.h"
+#include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
+#include "tests/tools/faults/Mounts.h"
+#include "tests/tools/http/RawServer.h"
+#include "tests/tools/http/TestCertificates.h"
+#include "tests/tools/update/UpdateFixtures.h"
+#include "updater/untUpdaterMain.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_tools;
+
+const char kDownloadFailed[] = "파일을 다운로드 할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
+const char kUnpackFailed[] = "파일을 압축해제할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
+
+// Answers every message box with OK and keeps its text.
+class MessageAnswerer {
+ public:
+  MessageAnswerer() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+      if (!box) return;
+      texts.push_back(box->text().toStdString());
+      box->button(QMessageBox::Ok)->click();
+    });
+    timer_.start(20);
+  }
+  std::vector<std::string> texts;
+
+ private:
+  QTimer timer_;
+};
+
+bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
+  QElapsedTimer clock;
+  clock.start();
+  while (!condition()) {
+    if (clock.elapsed() > timeoutMs) return false;
+    QApplication::processEvents(QEventLoop::AllEvents, 20);
+  }
+  return true;
+}
+
+std::string Response(const std::string& head, const std::string& body) {
+  return head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+}
+
+// A server whose handlers hold the connection: they give up once the server stops.
+class HoldingServer {
+ public:
+  enum Kind { kStall, kTrickle, kEndless };
+  explicit HoldingServer(Kind kind) {
+    server_.http().Get(".*", [this, kind](const httplib::Request&, httplib::Response& response) {
+      auto provider = [this, kind](size_t offset, size_t, httplib::DataSink& sink) {
+        if (server_.stopping()) return false;
+        if (kind == kStall) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        } else if (kind == kTrickle) {
+          sink.write("7", 1);
+          for (int i = 0; i < 20 && !server_.stopping(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        } else {
+          const std::string piece(64 * 1024, static_cast<char>('a' + offset % 26));
+          sink.write(piece.data(), piece.size());
+        }
+        return true;
+      };
+      if (kind == kEndless)
+        response.set_chunked_content_provider("application/octet-stream",
+                                              [provider](size_t offset, httplib::DataSink& sink) {
+                                                return provider(offset, 0, sink);
+                                              });
+      else
+        response.set_content_provider(100000, "application/octet-stream", provider);
+    });
+    server_.start();
+  }
+  std::string url(const std::string& path) const { return server_.url(path); }
+
+ private:
+  TestServer server_;
+};
+
+class FaultRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(program_);
+    fs::copy_file(FakeMainPath(), Program("App.exe"));
+    WriteFile(Program("data/a.txt"), "old a");
+    WriteFile(Program("data/sub/b.bin"), std::string(3000, 'b'));
+    WriteFile(Program("version.ini"), "[config]\nversion=1.0\n");
+    before_ = ReadFolderState(program_);
+  }
+  void TearDown() override { window_.reset(); }
+
+  std::string Program(const std::string& name) const { return program_ + "/" + name; }
+
+  void Start(const std::string& url) {
+    window_ = std::make_unique<TfmUpdaterMain>(
+        TUpdateRunSetup{TCommandLine({"MAIN_UP", "2.0", "App.exe", "0", url}), program_ + "/"});
+    window_->show();
+  }
+  bool Closed(int timeoutMs) {
+    return PumpUntil([&] { return !window_->isVisible(); }, timeoutMs);
+  }
+  // After the window is gone: the installation as it was, nothing added.
+  void ExpectInstallationUntouched(const std::string& name) {
+    window_.reset();
+    const FolderState after = ReadFolderState(program_);
+    EXPECT_TRUE(after == before_) << name << "\n" << DescribeChanges(before_, after);
+    EXPECT_TRUE(TemporaryLeftovers(program_).empty()) << name;
+    EXPECT_TRUE(ReadCalls(Program("App.exe")).empty()) << name;
+  }
+
+  TempDir dir_;
+  const std::string program_ = dir_.path() + "/app";
+  FolderState before_;
+  std::unique_ptr<TfmUpdaterMain> window_;
+};
+
+TEST_F(FaultRun, ServerFaultsEndInTheDownloadMessage) {
+  const std::string html = "<html><body><h1>500 Internal Server Error</h1></body></html>";
+  RawServer midBody("HTTP/1.0 200 OK\r\nContent-Length: 100000\r\n\r\n" + std::string(1000, 'x'));
+  RawServer error500(
+      Response("HTTP/1.0 500 Internal Server Error\r\nContent-Type: text/html\r\n", html));
+  RawServer loop(Response("HTTP/1.0 302 Found\r\nLocation: /loop.7z\r\n", ""));
+  HoldingServer stall(HoldingServer::kStall);
+  const auto certificate = TestAuthority::SelfSigned(dir_.path(), "self", "IP:127.0.0.1");
+  TestServer selfSigned(certificate.certFile, certificate.keyFile);
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/data/a.txt", "new a");
+  const std::string archive = MakeArchive(package, "7z");
+  selfSigned.http().Get("/p.7z", [&](const httplib::Request&, httplib::Response& response) {
+    response.set_content(archive, "application/octet-stream");
+  });
+  selfSigned.start();
+
+  const struct {
+    const char* name;
+    std::string url;
+  } cases[] = {{"closed mid-body", midBody.url("/p.7z")},
+               {"500 with HTML", error500.url("/p.7z")},
+               {"redirect loop", loop.url("/loop.7z")},
+               {"stall after the headers", stall.url("/p.7z")},
+               {"self-signed certificate", selfSigned.url("/p.7z")}};
+  for (const auto& c : cases) {
+    MessageAnswerer answerer;
+    Start(c.url);
+    // The stall is ended by the transfer's 10 s time-out.
+    ASSERT_TRUE(Closed(30000)) << c.name;
+    EXPECT_EQ(answerer.texts, std::vector<std::string>{kDownloadFailed}) << c.name;
+    ExpectInstallationUntouched(c.name);
+  }
+  // The loop was followed only a bounded number of times.
+  EXPECT_LE(loop.requests().size(), 20u);
+}
+
+TEST_F(FaultRun, ClosingTheWindowStopsAnUnendingDownloadAndRemovesThePartialPackage) {
+  const struct {
+    const char* name;
+    HoldingServer::Kind kind;
+    uintmax_t atLeast;
+  } cases[] = {{"a byte a second", HoldingServer::kTrickle, 2},
+               {"endless body", HoldingServer::kEndless, 4u << 20}};
+  for (const auto& c : cases) {
+    HoldingServer server(c.kind);
+    MessageAnswerer answerer;
+    Start(server.url("/p.7z"));
+    std::string partial;
+    ASSERT_TRUE(PumpUntil(
+        [&] {
+          partial = window_->PatchFileName();
+          std::error_code ec;
+          const uintmax_t size = fs::file_size(partial, ec);
+          return !ec && size >= c.atLeast;
+        },
+        15000))
+        << c.name;
+    // Still downloading: the run keeps going as long as bytes arrive.
+    EXPECT_EQ(window_->Status(), stDownload) << c.name;
+    EXPECT_TRUE(window_->isVisible()) << c.name;
+    window_->close();
+    window_.reset();
+    EXPECT_FALSE(fs::exists(partial)) << c.name;
+    EXPECT_TRUE(answerer.texts.empty()) << c.name;
+    ExpectInstallationUntouched(c.name);
+  }
+}
+
+TEST_F(FaultRun, MissingCodecLibraryGetsElevenAttemptsThenTheUnpackMessage) {
+  // The library is looked for beside the program, then in the platform's
+  // p7zip folder, then by the normal search. Hide the p7zip folder in a
+  // mount namespace of this process only.
+  std::string why;
+  if (!EnterPrivateMountNamespace(&why)) GTEST_SKIP() << "no private mount namespace: " << why;
+  if (fs::exists(QCoreApplication::applicationDirPath().toStdString() + "/7z.so"))
+    GTEST_SKIP() << "a 7z.so lies beside the test program";
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/data/a.txt", "new a");
+  PackageServer server;
+  server.Serve("/p.7z", MakeArchive(package, "7z"));
+  auto hidden = ScopedMount::Hide("/usr/lib/p7zip");
+  ASSERT_FALSE(fs::exists("/usr/lib/p7zip/7z.so"));
+
+  MessageAnswerer answerer;
+  std::vector<std::string> seen;
+  QTimer watch;
+  QObject::connect(&watch, &QTimer::timeout, [&] {
+    const std::string status = window_->lblStatus->text().toStdString();
+    if (seen.empty() || seen.back() != status) seen.push_back(status);
+  });
+  Start(server.url("/p.7z"));
+  watch.start(50);
+  ASSERT_TRUE(Closed(40000));
+  watch.stop();
+  EXPECT_EQ(answerer.texts, std::vector<std::string>{kUnpackFailed});
+  EXPECT_EQ(window_->lblStatus->text().toStdString(), "압축 해제 중(10/10)");
+  for (int n = 1; n <= 10; ++n)
+    EXPECT_NE(std::find(seen.begin(), seen.end(), "압축 해제 중(" + std::to_string(n) + "/10)"),
+              seen.end())
+        << n;
+  // No fallback: a missing library is not a failed archive.
+  EXPECT_EQ(server.Requests(), std::vector<std::string>{"/p.7z"});
+  ExpectInstallationUntouched("missing codec");
+}
+
+}  // namespace
