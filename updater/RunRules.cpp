@@ -48,6 +48,17 @@ bool PatchModeFromUrl(const std::string& url, TPatchMode* mode, std::string* ext
   return false;
 }
 
+bool IsPatchPackageName(const std::string& name) {
+  const std::string prefix = "patch_";
+  if (name.rfind(prefix, 0) != 0) return false;
+  size_t digits = prefix.size();
+  while (digits < name.size() && name[digits] >= '0' && name[digits] <= '9') ++digits;
+  const size_t stampLength = digits - prefix.size();
+  if (stampLength < 16 || stampLength > 17) return false;
+  const std::string extension = name.substr(digits);
+  return extension == ".7z" || extension == ".zip" || extension == ".exe";
+}
+
 std::string FallbackUrl(const std::string& url) {
   std::string result = url;
   const size_t at = result.find(".7z");

@@ -20,6 +20,10 @@ std::string CurrentPatchStamp();
 // matches.
 bool PatchModeFromUrl(const std::string& url, TPatchMode* mode, std::string* extension);
 
+// Whether `name` is one a run gives its package: "patch_", a stamp, and
+// ".7z", ".zip" or ".exe".
+bool IsPatchPackageName(const std::string& name);
+
 // The installer package's URL: the first ".7z" becomes ".exe".
 std::string FallbackUrl(const std::string& url);
 

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <filesystem>
 #include <stdexcept>
 
 #include "http/QVHTTP.h"
@@ -29,6 +30,17 @@ const char kUnpackFailed[] = "파일을 압축해제할 수 없습니다.\r\n잠
 
 void DeleteIfExists(const std::string& path) {
   if (platform::FileExists(path)) platform::DeleteFile(path);
+}
+
+// Packages of earlier runs that were killed before they could delete theirs:
+// each is as large as a release and nothing else would ever remove it.
+void DeleteStalePackages(const std::string& folder) {
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (IsPatchPackageName(name)) DeleteIfExists(folder + name);
+  }
 }
 
 int64_t NowMs() {
@@ -109,6 +121,7 @@ void TfmUpdaterMain::StartDownload() {
   UpdaterFile = folder + "Updater_New.exe";
   ScriptFile = folder + "script.dat";
   for (const std::string* file : {&PatchFile, &UpdaterFile, &ScriptFile}) DeleteIfExists(*file);
+  DeleteStalePackages(folder);
 
   HttpDownloader->BufferClear();
   HttpDownloader->SetMethod("GET");
