@@ -1,0 +1,264 @@
+// The real Updater.exe against a program folder that fails under it: a folder
+// it cannot write, a disk that fills, a folder where a file should be, and
+// being killed in the middle of unpacking. Mounts are made in a private mount
+// namespace of the test process, which the updater inherits.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <thread>
+
+#include "tests/tools/FakeMain.h"
+#include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
+#include "tests/tools/faults/Mounts.h"
+#include "tests/tools/update/UpdateFixtures.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace testing_tools;
+
+const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
+
+// Starts `program` with `args` in `workingDir` under Qt's offscreen platform.
+class Process {
+ public:
+  Process(const std::string& program, const std::vector<std::string>& args,
+          const std::string& workingDir) {
+    pid_ = fork();
+    if (pid_ == 0) {
+      if (chdir(workingDir.c_str()) != 0) _exit(90);
+      setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      std::vector<std::string> storage = {program};
+      storage.insert(storage.end(), args.begin(), args.end());
+      std::vector<char*> argv;
+      for (auto& s : storage) argv.push_back(s.data());
+      argv.push_back(nullptr);
+      execv(program.c_str(), argv.data());
+      _exit(91);
+    }
+  }
+  ~Process() { Kill(); }
+  // The exit code, or -1 when it did not end in time.
+  int Wait(int timeoutMs) {
+    int status = 0;
+    const bool ended =
+        WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
+    if (!ended) return -1;
+    exited_ = true;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
+  }
+  void Kill() {
+    if (pid_ > 0 && !exited_) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+      exited_ = true;
+    }
+  }
+
+ private:
+  pid_t pid_ = -1;
+  bool exited_ = false;
+};
+
+// Bytes that 7z can neither squeeze nor guess, different for every seed.
+std::string Noise(size_t size, uint64_t seed) {
+  std::string bytes(size, '\0');
+  uint64_t state = 0x9E3779B97F4A7C15ull ^ (seed * 0x2545F4914F6CDD1Dull);
+  for (size_t i = 0; i + 8 <= size; i += 8) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    std::memcpy(&bytes[i], &state, 8);
+  }
+  return bytes;
+}
+
+class FaultInjection : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    // Before any thread of the test exists, so every later one shares it.
+    namespaceReady_ = EnterPrivateMountNamespace(&namespaceProblem_);
+    if (!namespaceReady_) return;
+    // A namespace of our own does not promise that every mount is allowed.
+    try {
+      TempDir probe;
+      ScopedMount tmpfs = ScopedMount::Tmpfs(probe.path(), 1 << 20);
+      ScopedMount readOnly = ScopedMount::ReadOnly(probe.path());
+    } catch (const std::exception& e) {
+      namespaceReady_ = false;
+      namespaceProblem_ = e.what();
+    }
+  }
+
+  void SetUp() override { fs::create_directories(program_); }
+
+  void NeedMounts() {
+    if (!namespaceReady_) GTEST_SKIP() << "mounting is not allowed here: " << namespaceProblem_;
+  }
+
+  // Updater.exe and App.exe in the program folder, then `files`.
+  void Install(const std::map<std::string, std::string>& files) {
+    fs::copy_file(kUpdater, Program("Updater.exe"));
+    fs::copy_file(FakeMainPath(), Program("App.exe"));
+    for (const auto& [name, content] : files) WriteFile(Program(name), content);
+  }
+
+  std::string Program(const std::string& name) const { return program_ + "/" + name; }
+  std::vector<std::string> Arguments(const std::string& path) const {
+    return {"MAIN_UP", "2.0", "App.exe", "0", server_.url(path)};
+  }
+
+  // The run of a 7z package that cannot be unpacked: eleven attempts, then
+  // the installer package of the same URL, started and waited for.
+  void ExpectFallbackToTheInstaller(const std::string& name) {
+    Process updater(Program("Updater.exe"), Arguments("/rel/p.7z"), program_);
+    ASSERT_EQ(updater.Wait(60000), 0) << name;
+    EXPECT_EQ(server_.Requests(), (std::vector<std::string>{"/rel/p.7z", "/rel/p.exe"})) << name;
+    const auto records = NamesStartingWith(program_, "patch_");
+    ASSERT_EQ(records.size(), 1u) << name;  // the installer's record; the packages are gone
+    EXPECT_TRUE(records[0].ends_with(".exe.calls")) << records[0];
+    fs::remove(Program(records[0]));
+    EXPECT_TRUE(ReadCalls(Program("App.exe")).empty()) << name;
+    EXPECT_TRUE(TemporaryLeftovers(program_).empty()) << name;
+  }
+
+  void ServeInstaller() { server_.Serve("/rel/p.exe", ReadFile(FakeMainPath())); }
+
+  static inline bool namespaceReady_ = false;
+  static inline std::string namespaceProblem_;
+  TempDir dir_;
+  const std::string program_ = dir_.path() + "/app";
+  PackageServer server_;
+};
+
+TEST_F(FaultInjection, ReadOnlyFolderKeepsItsFilesAndTheRunFallsBackToTheInstaller) {
+  NeedMounts();
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/data/a.txt", "new a");
+  WriteFile(package + "/data/sub/b.txt", "new b");
+  server_.Serve("/rel/p.7z", MakeArchive(package, "7z"));
+  ServeInstaller();
+  Install({{"data/a.txt", "old a"}, {"data/sub/b.txt", "old b"}});
+  const FolderState before = ReadFolderState(program_);
+  // Root writes through permission bits, not through a read-only mount.
+  auto readOnly = ScopedMount::ReadOnly(Program("data"));
+
+  ExpectFallbackToTheInstaller("read-only");
+  readOnly.Undo();
+  const FolderState after = ReadFolderState(program_);
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
+}
+
+TEST_F(FaultInjection, FullDiskKeepsEveryOldFileWholeAndTheRunFallsBackToTheInstaller) {
+  NeedMounts();
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/data/small.txt", "new small");
+  WriteFile(package + "/data/big.bin", Noise(2 << 20, 1));
+  const std::string archive = MakeArchive(package, "7z", "-mx0");
+  server_.Serve("/rel/p.7z", archive);
+  ServeInstaller();
+  auto disk = ScopedMount::Tmpfs(program_, 64 << 20);
+  Install({{"data/small.txt", "old small"}, {"data/big.bin", Noise(1 << 20, 2)}});
+  const FolderState before = ReadFolderState(program_);
+  // Room for the package and a little more, not for the big file beside it.
+  struct statvfs disk_state {};
+  ASSERT_EQ(statvfs(program_.c_str(), &disk_state), 0);
+  const size_t used = (disk_state.f_blocks - disk_state.f_bfree) * disk_state.f_frsize;
+  const size_t room = used + archive.size() + (256 << 10);
+  disk.Resize(room);
+
+  ExpectFallbackToTheInstaller("full disk");
+  const FolderState after = ReadFolderState(program_);
+  // The small file may be new; every file is whole, old or new.
+  FolderState expected = before;
+  if (after.count("data/small.txt") && after.at("data/small.txt") == "new small")
+    expected["data/small.txt"] = "new small";
+  EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
+}
+
+TEST_F(FaultInjection, FolderInPlaceOfAFileIsKept) {
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/data/a.txt", "new a");
+  WriteFile(package + "/data/c.txt", "new c");
+  server_.Serve("/rel/p.7z", MakeArchive(package, "7z"));
+  ServeInstaller();
+  Install({{"data/a.txt/inside.txt", "kept"}, {"data/c.txt", "old c"}});
+  const FolderState before = ReadFolderState(program_);
+
+  ExpectFallbackToTheInstaller("folder in place");
+  const FolderState after = ReadFolderState(program_);
+  EXPECT_EQ(after.at("data/a.txt"), "<folder>");
+  EXPECT_EQ(after.at("data/a.txt/inside.txt"), "kept");
+  FolderState expected = before;
+  if (after.at("data/c.txt") == "new c") expected["data/c.txt"] = "new c";
+  EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
+}
+
+TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstallation) {
+  constexpr int kFiles = 12;
+  constexpr size_t kSize = 6 << 20;
+  const std::string package = dir_ / "package";
+  std::map<std::string, std::string> oldFiles, newFiles;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "data/f" + std::to_string(i) + ".bin";
+    oldFiles[name] = Noise(kSize, 100 + i);
+    newFiles[name] = Noise(kSize, 200 + i);
+    WriteFile(package + "/" + name, newFiles[name]);
+  }
+  server_.Serve("/p.7z", MakeArchive(package, "7z", "-mx1"));
+  Install(oldFiles);
+
+  // Killed once some files are new and others not yet.
+  auto inode = [&](const std::string& name) {
+    struct stat s {};
+    return ::stat(Program(name).c_str(), &s) == 0 ? s.st_ino : 0;
+  };
+  std::map<std::string, ino_t> oldInodes;
+  for (const auto& [name, content] : oldFiles) oldInodes[name] = inode(name);
+  {
+    Process first(Program("Updater.exe"), Arguments("/p.7z"), program_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool midway = false;
+    while (!midway && std::chrono::steady_clock::now() < deadline) {
+      int replaced = 0;
+      for (const auto& [name, ino] : oldInodes) replaced += inode(name) != ino;
+      midway = replaced > 0 && replaced < kFiles;
+      if (!midway) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    ASSERT_TRUE(midway) << "the unpacking was never seen half done";
+    first.Kill();
+  }
+  int oldCount = 0, newCount = 0;
+  for (const auto& [name, content] : oldFiles) {
+    const std::string now = ReadFile(Program(name));
+    oldCount += now == content;
+    newCount += now == newFiles[name];
+    EXPECT_TRUE(now == content || now == newFiles[name]) << name << " is neither old nor new";
+  }
+  EXPECT_GT(oldCount, 0);
+  EXPECT_GT(newCount, 0);
+  // The item being written when the process died stays as a temporary file
+  // beside its target; nothing of the installation depends on it.
+  const std::vector<std::string> killedLeftovers = TemporaryLeftovers(program_);
+  EXPECT_LE(killedLeftovers.size(), 1u);
+
+  Process second(Program("Updater.exe"), Arguments("/p.7z"), program_);
+  ASSERT_EQ(second.Wait(60000), 0);
+  for (const auto& [name, content] : newFiles)
+    EXPECT_TRUE(ReadFile(Program(name)) == content) << name << " is not the new one";
+  EXPECT_EQ(WaitForCalls(Program("App.exe"), 1, 10000).size(), 1u);
+  EXPECT_NE(ReadFile(Program("version.ini")).find("version=2.0"), std::string::npos);
+  // The second run leaves nothing of its own.
+  EXPECT_EQ(TemporaryLeftovers(program_), killedLeftovers);
+  // The package of the killed run is gone with the second run's.
+  const auto packages = NamesStartingWith(program_, "patch_");
+  EXPECT_TRUE(packages.empty()) << packages.front();
+}
+
+}  // namespace
