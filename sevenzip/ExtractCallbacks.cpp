@@ -1,11 +1,14 @@
 #include "sevenzip/ExtractCallbacks.h"
 
+#include <dirent.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <random>
 
+#include "platform/ProcessExists.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SafePath.h"
 
@@ -21,15 +24,21 @@ HRESULT GivePassword(TSevenZip* owner, const std::string& password, BSTR* out) {
   return *out ? S_OK : E_FAIL;
 }
 
-// A name of our own beside `target`, created empty so no one else takes it.
+const char kTemporaryPrefix[] = ".7z-";
+
+// A name of our own beside `target`, created empty so no one else takes it:
+// ".7z-", our process id, "-", eight hex digits. The id tells a later
+// extraction whether the writer is gone (see SweepStaleTemporaries).
 // The creation mode goes through the umask like any new file's, so an item
 // without permission bits of its own ends up as a fresh file would.
 std::string MakeTemporaryBeside(const std::string& target) {
   std::random_device random;
+  const std::string prefix = WideExtractFilePath(target) + kTemporaryPrefix +
+                             std::to_string(platform::CurrentProcessId()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     char suffix[16];
     std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    const std::string name = WideExtractFilePath(target) + ".7z-" + suffix;
+    const std::string name = prefix + suffix;
     const int fd = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
     if (fd >= 0) {
       close(fd);
@@ -38,6 +47,37 @@ std::string MakeTemporaryBeside(const std::string& target) {
     if (errno != EEXIST) break;
   }
   return {};
+}
+
+// The writer's process id in a temporary name of ours, 0 for any other name.
+uint32_t TemporaryOwner(const std::string& name) {
+  const size_t prefixLength = sizeof kTemporaryPrefix - 1;
+  if (name.compare(0, prefixLength, kTemporaryPrefix) != 0) return 0;
+  size_t at = prefixLength;
+  uint32_t pid = 0;
+  while (at < name.size() && name[at] >= '0' && name[at] <= '9' && pid < 100000000)
+    pid = pid * 10 + (name[at++] - '0');
+  if (at == prefixLength || at >= name.size() || name[at] != '-') return 0;
+  if (name.size() - at - 1 != 8) return 0;
+  for (size_t i = at + 1; i < name.size(); ++i)
+    if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return 0;
+  return pid;
+}
+
+// A process killed while it wrote an item leaves its temporary file behind,
+// as large as the item, and nothing else would ever remove it. Those of
+// processes that are gone are removed from a folder before we write there.
+void SweepStaleTemporaries(const std::string& folder) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return;
+  while (const dirent* entry = readdir(dir)) {
+    const uint32_t owner = TemporaryOwner(entry->d_name);
+    if (owner == 0 || owner == platform::CurrentProcessId()) continue;
+    // A process that still exists, even one we may not signal, keeps its file.
+    if (platform::ProcessExists(owner)) continue;
+    unlinkat(dirfd(dir), entry->d_name, 0);
+  }
+  closedir(dir);
 }
 
 }  // namespace
@@ -185,6 +225,8 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   if (error == 0 && WideDirectoryExists(out)) error = EISDIR;
   std::string temp;
   if (error == 0) {
+    if (FSweptFolders.insert(WideExtractFilePath(out)).second)
+      SweepStaleTemporaries(WideExtractFilePath(out));
     temp = MakeTemporaryBeside(out);
     if (temp.empty()) error = errno;
   }

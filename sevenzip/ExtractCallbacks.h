@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "sevenzip/InterfacedObject.h"
@@ -73,6 +74,8 @@ class TMyArchiveExtractCallback final
   // The file being written: a temporary name beside its target.
   sevenzip::ComPtr<TMyStreamWriter> FWriter;
   std::string FTempPath;
+  // Folders already cleared of temporary files that killed writers left.
+  std::set<std::string> FSweptFolders;
   std::string FTargetPath;
   std::string FReportName;
   bool FItemRefused = false;
