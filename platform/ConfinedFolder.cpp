@@ -1,6 +1,8 @@
 #include "platform/ConfinedFolder.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +19,47 @@ std::string Describe(const std::string& what, const std::string& name) {
 }
 
 std::atomic<unsigned> temporaryCounter{0};
+
+bool AllDigits(const std::string& text, size_t from, size_t to) {
+  if (from >= to) return false;
+  for (size_t i = from; i < to; ++i)
+    if (text[i] < '0' || text[i] > '9') return false;
+  return true;
+}
+
+// The writer's process id in a temporary name of ours (".~", the target,
+// ".", the id, ".", a counter), 0 for any other name.
+pid_t TemporaryOwner(const std::string& name) {
+  if (name.rfind(".~", 0) != 0) return 0;
+  const size_t counterDot = name.rfind('.');
+  if (counterDot == std::string::npos || counterDot < 3) return 0;
+  const size_t pidDot = name.rfind('.', counterDot - 1);
+  if (pidDot == std::string::npos || pidDot < 2 || counterDot - pidDot - 1 > 9) return 0;
+  if (!AllDigits(name, pidDot + 1, counterDot) || !AllDigits(name, counterDot + 1, name.size()))
+    return 0;
+  return static_cast<pid_t>(std::stol(name.substr(pidDot + 1, counterDot - pidDot - 1)));
+}
+
+// A process killed while it wrote an entry leaves its temporary file behind,
+// as large as the entry, and nothing else would ever remove it. Those of
+// processes that are gone are removed from a folder before we write there.
+void SweepStaleTemporaries(int dir) {
+  const int listing = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing < 0) return;
+  DIR* entries = ::fdopendir(listing);
+  if (!entries) {
+    ::close(listing);
+    return;
+  }
+  while (const dirent* entry = ::readdir(entries)) {
+    const pid_t owner = TemporaryOwner(entry->d_name);
+    if (owner <= 0 || owner == ::getpid()) continue;
+    // A process that still exists, even one we may not signal, keeps its file.
+    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    ::unlinkat(dir, entry->d_name, 0);
+  }
+  ::closedir(entries);
+}
 
 }  // namespace
 
@@ -145,6 +188,9 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
   const int dir = OpenFolders(components, components.size() - 1, error);
   if (dir < 0) return nullptr;
   const std::string& target = components.back();
+  std::string folder;
+  for (size_t i = 0; i + 1 < components.size(); ++i) folder += components[i] + "/";
+  if (swept_.insert(folder).second) SweepStaleTemporaries(dir);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temp = ".~" + target.substr(0, 200) + "." + std::to_string(::getpid()) + "." +
                              std::to_string(temporaryCounter++);

@@ -4,6 +4,7 @@
 #include <ctime>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,8 @@ class ConfinedFolder {
   // An open descriptor of the folder reached by `count` components, or -1.
   int OpenFolders(const std::vector<std::string>& components, size_t count, std::string* error);
   int fd_;
+  // Folders already cleared of temporary files that killed writers left.
+  std::set<std::string> swept_;
 };
 
 }  // namespace platform
