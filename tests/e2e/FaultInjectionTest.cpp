@@ -79,6 +79,14 @@ std::string Noise(size_t size, uint64_t seed) {
   return bytes;
 }
 
+// The id of a process that has ended.
+pid_t GoneProcessId() {
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  return gone;
+}
+
 class FaultInjection : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
@@ -247,10 +255,8 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   // file beside its target. Make sure there is one such file, of a process
   // that is gone, beside files of the same look that must stay: one of a
   // living process and one that is not ours.
-  const pid_t gone = fork();
-  if (gone == 0) _exit(0);
-  waitpid(gone, nullptr, 0);
-  WriteFile(Program("data/.7z-" + std::to_string(gone) + "-0badf00d"), "left by a killed run");
+  WriteFile(Program("data/.7z-" + std::to_string(GoneProcessId()) + "-0badf00d"),
+            "left by a killed run");
   const std::string living = "data/.7z-" + std::to_string(getpid()) + "-00c0ffee";
   WriteFile(Program(living), "still being written");
   WriteFile(Program("data/.7z-notes"), "the user's");
@@ -267,6 +273,25 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   // The package of the killed run is gone with the second run's.
   const auto packages = NamesStartingWith(program_, "patch_");
   EXPECT_TRUE(packages.empty()) << packages.front();
+}
+
+TEST_F(FaultInjection, ZipRunRemovesTheTemporaryFilesOfAKilledRun) {
+  const std::string package = dir_ / "package";
+  WriteFile(package + "/lib/x.txt", "new x");
+  server_.Serve("/p.zip", MakeArchive(package, "zip"));
+  Install({{"lib/x.txt", "old x"}});
+  // What a zip extraction killed while writing lib/x.txt leaves, beside files
+  // of the same look that must stay.
+  WriteFile(Program("lib/.~x.txt." + std::to_string(GoneProcessId()) + ".3"), "left by a kill");
+  const std::string living = "lib/.~x.txt." + std::to_string(getpid()) + ".4";
+  WriteFile(Program(living), "still being written");
+  WriteFile(Program("lib/.~notes"), "the user's");
+
+  Process updater(Program("Updater.exe"), Arguments("/p.zip"), program_);
+  ASSERT_EQ(updater.Wait(30000), 0);
+  EXPECT_EQ(ReadFile(Program("lib/x.txt")), "new x");
+  EXPECT_EQ(TemporaryLeftovers(program_), (std::vector<std::string>{"lib/.~notes", living}));
+  EXPECT_EQ(WaitForCalls(Program("App.exe"), 1, 10000).size(), 1u);
 }
 
 }  // namespace
