@@ -19,6 +19,7 @@
 #include "tests/tools/faults/FolderState.h"
 #include "tests/tools/faults/Mounts.h"
 #include "tests/tools/update/UpdateFixtures.h"
+#include "tests/tools/update/UpdaterProcess.h"
 
 namespace {
 
@@ -26,47 +27,6 @@ namespace fs = std::filesystem;
 using namespace testing_tools;
 
 const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
-
-// Starts `program` with `args` in `workingDir` under Qt's offscreen platform.
-class Process {
- public:
-  Process(const std::string& program, const std::vector<std::string>& args,
-          const std::string& workingDir) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (chdir(workingDir.c_str()) != 0) _exit(90);
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      std::vector<std::string> storage = {program};
-      storage.insert(storage.end(), args.begin(), args.end());
-      std::vector<char*> argv;
-      for (auto& s : storage) argv.push_back(s.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(91);
-    }
-  }
-  ~Process() { Kill(); }
-  // The exit code, or -1 when it did not end in time.
-  int Wait(int timeoutMs) {
-    int status = 0;
-    const bool ended =
-        WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
-    if (!ended) return -1;
-    exited_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-  }
-  void Kill() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-      exited_ = true;
-    }
-  }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-};
 
 // Bytes that 7z can neither squeeze nor guess, different for every seed.
 std::string Noise(size_t size, uint64_t seed) {
@@ -125,7 +85,7 @@ class FaultInjection : public ::testing::Test {
   // The run of a 7z package that cannot be unpacked: eleven attempts, then
   // the installer package of the same URL, started and waited for.
   void ExpectFallbackToTheInstaller(const std::string& name) {
-    Process updater(Program("Updater.exe"), Arguments("/rel/p.7z"), program_);
+    UpdaterProcess updater(Program("Updater.exe"), Arguments("/rel/p.7z"), program_);
     ASSERT_EQ(updater.Wait(60000), 0) << name;
     EXPECT_EQ(server_.Requests(), (std::vector<std::string>{"/rel/p.7z", "/rel/p.exe"})) << name;
     const auto records = NamesStartingWith(program_, "patch_");
@@ -230,7 +190,7 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   std::map<std::string, ino_t> oldInodes;
   for (const auto& [name, content] : oldFiles) oldInodes[name] = inode(name);
   {
-    Process first(Program("Updater.exe"), Arguments("/p.7z"), program_);
+    UpdaterProcess first(Program("Updater.exe"), Arguments("/p.7z"), program_);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     bool midway = false;
     while (!midway && std::chrono::steady_clock::now() < deadline) {
@@ -261,7 +221,7 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   WriteFile(Program(living), "still being written");
   WriteFile(Program("data/.7z-notes"), "the user's");
 
-  Process second(Program("Updater.exe"), Arguments("/p.7z"), program_);
+  UpdaterProcess second(Program("Updater.exe"), Arguments("/p.7z"), program_);
   ASSERT_EQ(second.Wait(60000), 0);
   for (const auto& [name, content] : newFiles)
     EXPECT_TRUE(ReadFile(Program(name)) == content) << name << " is not the new one";
@@ -287,7 +247,7 @@ TEST_F(FaultInjection, ZipRunRemovesTheTemporaryFilesOfAKilledRun) {
   WriteFile(Program(living), "still being written");
   WriteFile(Program("lib/.~notes"), "the user's");
 
-  Process updater(Program("Updater.exe"), Arguments("/p.zip"), program_);
+  UpdaterProcess updater(Program("Updater.exe"), Arguments("/p.zip"), program_);
   ASSERT_EQ(updater.Wait(30000), 0);
   EXPECT_EQ(ReadFile(Program("lib/x.txt")), "new x");
   EXPECT_EQ(TemporaryLeftovers(program_), (std::vector<std::string>{"lib/.~notes", living}));

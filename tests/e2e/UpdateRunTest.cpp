@@ -10,6 +10,7 @@
 #include "tests/tools/FakeMain.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/update/UpdateFixtures.h"
+#include "tests/tools/update/UpdaterProcess.h"
 
 namespace {
 
@@ -17,46 +18,6 @@ namespace fs = std::filesystem;
 using namespace testing_tools;
 
 const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
-
-// Starts `program` with `args` in `workingDir` under Qt's offscreen platform.
-class Process {
- public:
-  Process(const std::string& program, const std::vector<std::string>& args,
-          const std::string& workingDir) {
-    pid_ = fork();
-    if (pid_ == 0) {
-      if (chdir(workingDir.c_str()) != 0) _exit(90);
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      std::vector<std::string> storage = {program};
-      storage.insert(storage.end(), args.begin(), args.end());
-      std::vector<char*> argv;
-      for (auto& s : storage) argv.push_back(s.data());
-      argv.push_back(nullptr);
-      execv(program.c_str(), argv.data());
-      _exit(91);
-    }
-  }
-  ~Process() {
-    if (pid_ > 0 && !exited_) {
-      kill(pid_, SIGKILL);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  // The exit code, or -1 when it did not end in time.
-  int Wait(int timeoutMs) {
-    int status = 0;
-    const bool ended =
-        WaitUntil([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, timeoutMs);
-    if (!ended) return -1;
-    exited_ = true;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -2;
-  }
-  pid_t pid() const { return pid_; }
-
- private:
-  pid_t pid_ = -1;
-  bool exited_ = false;
-};
 
 class UpdateRun : public ::testing::Test {
  protected:
@@ -86,8 +47,9 @@ TEST_F(UpdateRun, SevenZipPackageWithANewUpdaterRunsTheWholeChain) {
   WriteFile(Program("old.txt"), "to go");
   WriteFile(Program("version.ini"), "; kept\n[config]\nversion=2.0.0\n[ui]\nlang=ko\n");
 
-  Process updater(Program("Updater.exe"),
-                  {"MAIN_UP", "2.1.0", "App.exe", "0", server_.url("/patch/app.7z")}, program_);
+  UpdaterProcess updater(Program("Updater.exe"),
+                         {"MAIN_UP", "2.1.0", "App.exe", "0", server_.url("/patch/app.7z")},
+                         program_);
   EXPECT_EQ(updater.Wait(30000), 0);
 
   // The new updater replaces Updater.exe and restarts the application.
@@ -114,8 +76,8 @@ TEST_F(UpdateRun, ZipPackageLandsUnderTheCurrentFolderAndRestartsTheApplication)
   const std::string elsewhere = dir_ / "current";
   fs::create_directories(elsewhere);
 
-  Process updater(Program("Updater.exe"), {"MAIN_UP", "3.0", "App.exe", "0", server_.url("/p.zip")},
-                  elsewhere);
+  UpdaterProcess updater(Program("Updater.exe"),
+                         {"MAIN_UP", "3.0", "App.exe", "0", server_.url("/p.zip")}, elsewhere);
   EXPECT_EQ(updater.Wait(30000), 0);
 
   EXPECT_EQ(ReadFile(elsewhere + "/lib/x.txt"), "zip entry");
@@ -132,8 +94,8 @@ TEST_F(UpdateRun, InstallerPackageIsStartedSilentlyAndWaitedFor) {
   // The installer is a fake program that records how it was started; it is
   // served without an execute bit, as a package made elsewhere arrives.
   server_.Serve("/setup.exe", ReadFile(FakeMainPath()));
-  Process updater(Program("Updater.exe"),
-                  {"MAIN_UP", "4.0", "App.exe", "0", server_.url("/setup.exe")}, program_);
+  UpdaterProcess updater(Program("Updater.exe"),
+                         {"MAIN_UP", "4.0", "App.exe", "0", server_.url("/setup.exe")}, program_);
   EXPECT_EQ(updater.Wait(30000), 0);
 
   const auto records = NamesStartingWith(program_, "patch_");

@@ -18,43 +18,13 @@
 #include "tests/tools/http/RawServer.h"
 #include "tests/tools/http/TestCertificates.h"
 #include "tests/tools/update/UpdateFixtures.h"
+#include "tests/tools/update/WindowRunSupport.h"
 #include "updater/untUpdaterMain.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using namespace testing_tools;
-
-const char kDownloadFailed[] = "파일을 다운로드 할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
-const char kUnpackFailed[] = "파일을 압축해제할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
-
-// Answers every message box with OK and keeps its text.
-class MessageAnswerer {
- public:
-  MessageAnswerer() {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      texts.push_back(box->text().toStdString());
-      box->button(QMessageBox::Ok)->click();
-    });
-    timer_.start(20);
-  }
-  std::vector<std::string> texts;
-
- private:
-  QTimer timer_;
-};
-
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 std::string Response(const std::string& head, const std::string& body) {
   return head + "Content-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
@@ -163,7 +133,7 @@ TEST_F(FaultRun, ServerFaultsEndInTheDownloadMessage) {
     Start(c.url);
     // The stall is ended by the transfer's 10 s time-out.
     ASSERT_TRUE(Closed(30000)) << c.name;
-    EXPECT_EQ(answerer.texts, std::vector<std::string>{kDownloadFailed}) << c.name;
+    EXPECT_EQ(answerer.texts, std::vector<std::string>{kDownloadFailedMessage}) << c.name;
     ExpectInstallationUntouched(c.name);
   }
   // The loop was followed only a bounded number of times.
@@ -229,7 +199,7 @@ TEST_F(FaultRun, MissingCodecLibraryGetsElevenAttemptsThenTheUnpackMessage) {
   watch.start(50);
   ASSERT_TRUE(Closed(40000));
   watch.stop();
-  EXPECT_EQ(answerer.texts, std::vector<std::string>{kUnpackFailed});
+  EXPECT_EQ(answerer.texts, std::vector<std::string>{kUnpackFailedMessage});
   EXPECT_EQ(window_->lblStatus->text().toStdString(), "압축 해제 중(10/10)");
   for (int n = 1; n <= 10; ++n)
     EXPECT_NE(std::find(seen.begin(), seen.end(), "압축 해제 중(" + std::to_string(n) + "/10)"),

@@ -15,6 +15,7 @@
 #include "tests/tools/FakeMain.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/update/UpdateFixtures.h"
+#include "tests/tools/update/WindowRunSupport.h"
 #include "updater/untUpdaterMain.h"
 #include "util/QVUtils.h"
 
@@ -22,45 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace testing_tools;
-
-const char kDownloadFailed[] = "파일을 다운로드 할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
-const char kUnpackFailed[] = "파일을 압축해제할 수 없습니다.\n잠시 후 다시 시도해 주십시오.";
-
-// Answers every message box with OK and keeps what it said, and what the
-// window showed at that moment.
-class MessageAnswerer {
- public:
-  explicit MessageAnswerer(std::function<void()> atMessage = {})
-      : atMessage_(std::move(atMessage)) {
-    QObject::connect(&timer_, &QTimer::timeout, [this] {
-      auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-      if (!box) return;
-      texts.push_back(box->text().toStdString());
-      icons.push_back(box->icon());
-      buttons.push_back(box->standardButtons());
-      if (atMessage_) atMessage_();
-      box->button(QMessageBox::Ok)->click();
-    });
-    timer_.start(20);
-  }
-  std::vector<std::string> texts;
-  std::vector<QMessageBox::Icon> icons;
-  std::vector<QMessageBox::StandardButtons> buttons;
-
- private:
-  QTimer timer_;
-  std::function<void()> atMessage_;
-};
-
-bool PumpUntil(const std::function<bool()>& condition, int timeoutMs) {
-  QElapsedTimer clock;
-  clock.start();
-  while (!condition()) {
-    if (clock.elapsed() > timeoutMs) return false;
-    QApplication::processEvents(QEventLoop::AllEvents, 20);
-  }
-  return true;
-}
 
 class UpdateWindowRun : public ::testing::Test {
  protected:
@@ -122,7 +84,7 @@ TEST_F(UpdateWindowRun, FailedDownloadsShowTheMessageAndRestartNothing) {
     if (!c.path.empty()) params.push_back(server_.url(c.path));
     Start(params);
     ASSERT_TRUE(Closed(15000)) << c.name;
-    EXPECT_EQ(answerer.texts, std::vector<std::string>{kDownloadFailed}) << c.name;
+    EXPECT_EQ(answerer.texts, std::vector<std::string>{kDownloadFailedMessage}) << c.name;
     EXPECT_EQ(answerer.icons, std::vector<QMessageBox::Icon>{QMessageBox::Information});
     EXPECT_EQ(answerer.buttons, std::vector<QMessageBox::StandardButtons>{QMessageBox::Ok});
     window_.reset();
@@ -155,7 +117,7 @@ TEST_F(UpdateWindowRun, CorruptZipGetsElevenAttemptsAndEndsTheApplicationBeforeT
   watch.start(50);
   Start({"MAIN_UP", "1.0", "App.exe", std::to_string(mainPid), server_.url("/p.zip")});
   ASSERT_TRUE(Closed(30000));
-  EXPECT_EQ(answerer.texts, std::vector<std::string>{kUnpackFailed});
+  EXPECT_EQ(answerer.texts, std::vector<std::string>{kUnpackFailedMessage});
   EXPECT_EQ(statusAtMessage, "압축 해제 중(10/10)");
   EXPECT_FALSE(mainAliveAtMessage);
   for (int n = 1; n <= 10; ++n)
