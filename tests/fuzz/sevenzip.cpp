@@ -1,0 +1,99 @@
+// 7z archives from bytes: the input as an archive file, listed, tested and
+// extracted by TSevenZip through its own streams. Nothing may land anywhere
+// but in the base folder, and no link may be made there.
+#include <sys/stat.h>
+
+#include <exception>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+
+#include "sevenzip/SevenZip.h"
+#include "tests/fuzz/FuzzSupport.h"
+#include "tests/fuzz/FuzzTarget.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fuzzing::ScratchFolder& Scratch() {
+  static const fuzzing::ScratchFolder scratch;
+  return scratch;
+}
+
+// A fresh component for every pass, so that no state carries over; the one
+// kept alive here keeps the codec loaded between them.
+std::unique_ptr<TSevenZip> NewArchive(const fs::path& package, const fs::path& base) {
+  static const TSevenZip keepCodecLoaded;
+  auto archive = std::make_unique<TSevenZip>();
+  archive->SetSZFileName(package.string());
+  archive->SetExtrBaseDir(base.string() + "/");
+  archive->SetExtractOptions(ExtractOverwrite);
+  return archive;
+}
+
+// Where each listed name would land if taken literally, for the names that
+// lead outside the scratch folder; with whether something is there now.
+std::map<fs::path, bool> OutsideTargets(const std::set<std::string>& names, const fs::path& base,
+                                        const fs::path& scratch) {
+  std::map<fs::path, bool> targets;
+  for (std::string name : names) {
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    const fs::path target = (base / name).lexically_normal();
+    const fs::path inside = target.lexically_relative(scratch);
+    if (inside.empty() || *inside.begin() == "..") {
+      struct stat st;
+      targets[target] = ::lstat(target.c_str(), &st) == 0;
+    }
+  }
+  return targets;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const fs::path scratch = Scratch().path();
+  fuzzing::ClearFolder(scratch);
+  const fs::path level = scratch / "a" / "b";
+  const fs::path package = level / "package.7z";
+  const fs::path base = level / "out";
+  fs::create_directories(base);
+  std::ofstream(package, std::ios::binary).write(reinterpret_cast<const char*>(data), size);
+
+  std::set<std::string> names;
+  try {
+    auto lister = NewArchive(package, base);
+    lister->OnListfile = [&](TSevenZip*, const std::string& name, int64_t, int64_t, int64_t,
+                             int64_t, int64_t, const std::string&, double) { names.insert(name); };
+    lister->List();
+  } catch (const std::exception& e) {
+    fuzzing::Fail(std::string("List threw: ") + e.what());
+  }
+  const std::map<fs::path, bool> outside = OutsideTargets(names, base, scratch);
+
+  try {
+    NewArchive(package, base)->Extract(true);
+    NewArchive(package, base)->Extract(false);
+  } catch (const std::exception& e) {
+    fuzzing::Fail(std::string("Extract threw: ") + e.what());
+  }
+
+  if (fuzzing::NamesIn(scratch) != std::set<std::string>{"a"} ||
+      fuzzing::NamesIn(scratch / "a") != std::set<std::string>{"b"} ||
+      fuzzing::NamesIn(level) != std::set<std::string>{"package.7z", "out"})
+    fuzzing::Fail("something was written beside the base folder");
+  for (const auto& [target, existed] : outside) {
+    struct stat st;
+    if (!existed && ::lstat(target.c_str(), &st) == 0)
+      fuzzing::Fail("an entry landed outside: " + target.string());
+  }
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(base, ec); it != fs::end(it); it.increment(ec)) {
+    if (ec) break;
+    if (it->is_symlink()) fuzzing::Fail("a symbolic link was extracted: " + it->path().string());
+  }
+  return 0;
+}
