@@ -15,13 +15,6 @@ namespace {
 using namespace sevenzip_test;
 using testing_tools::TempDir;
 
-std::string Noise(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string text(size, '\0');
-  for (char& c : text) c = static_cast<char>(random());
-  return text;
-}
-
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return s;

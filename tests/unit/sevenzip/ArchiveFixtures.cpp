@@ -9,11 +9,19 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 extern char** environ;
 
 namespace sevenzip_test {
+
+std::string Noise(size_t size, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text(size, '\0');
+  for (char& c : text) c = static_cast<char>(random());
+  return text;
+}
 
 int RunProgram(const std::string& program, const std::vector<std::string>& args,
                const std::string& cwd, std::string* output) {

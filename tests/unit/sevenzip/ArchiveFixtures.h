@@ -10,6 +10,9 @@
 
 namespace sevenzip_test {
 
+// Bytes that do not compress, the same for the same seed.
+std::string Noise(size_t size, unsigned seed);
+
 // Runs the installed `7z` command in `cwd` with its output discarded;
 // returns its exit code.
 int Run7z(const std::vector<std::string>& args, const std::string& cwd);

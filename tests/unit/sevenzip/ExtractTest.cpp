@@ -17,13 +17,6 @@ namespace {
 using namespace sevenzip_test;
 using testing_tools::TempDir;
 
-std::string Noise(size_t size, unsigned seed) {
-  std::mt19937 random(seed);
-  std::string text(size, '\0');
-  for (char& c : text) c = static_cast<char>(random());
-  return text;
-}
-
 class Extraction : public testing::Test {
  protected:
   void SetUp() override {
