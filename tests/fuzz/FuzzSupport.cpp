@@ -87,6 +87,24 @@ void ClearFolder(const std::filesystem::path& folder, const std::set<std::string
   }
 }
 
+std::map<std::filesystem::path, bool> OutsideTargets(const std::set<std::string>& names,
+                                                     const std::filesystem::path& base,
+                                                     const std::filesystem::path& scratch) {
+  namespace fs = std::filesystem;
+  std::map<fs::path, bool> targets;
+  for (std::string name : names) {
+    for (char& c : name)
+      if (c == '\\') c = '/';
+    const fs::path target = (base / name).lexically_normal();
+    const fs::path inside = target.lexically_relative(scratch);
+    if (inside.empty() || *inside.begin() == "..") {
+      struct stat st;
+      targets[target] = ::lstat(target.c_str(), &st) == 0;
+    }
+  }
+  return targets;
+}
+
 std::filesystem::path RelaunchInOwnProgramFolder(char** argv) {
   if (const char* folder = std::getenv(kProgramFolderVariable)) {
     // The copy: it dies with the original, and once started it can no

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <map>
 #include <set>
 #include <string>
 
@@ -31,6 +32,13 @@ std::set<std::string> NamesIn(const std::filesystem::path& folder);
 
 // Empties `folder` (creating it when missing), keeping the names in `keep`.
 void ClearFolder(const std::filesystem::path& folder, const std::set<std::string>& keep = {});
+
+// Where each stored name would land below `base` if taken literally
+// (backslashes as separators), for the names that lead outside `scratch`;
+// with whether something is there now.
+std::map<std::filesystem::path, bool> OutsideTargets(const std::set<std::string>& names,
+                                                     const std::filesystem::path& base,
+                                                     const std::filesystem::path& scratch);
 
 // Runs this program again from a copy of itself in a fresh program folder,
 // without PATH, so that the code under test sees that folder as its program

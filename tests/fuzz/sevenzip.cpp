@@ -34,24 +34,6 @@ std::unique_ptr<TSevenZip> NewArchive(const fs::path& package, const fs::path& b
   return archive;
 }
 
-// Where each listed name would land if taken literally, for the names that
-// lead outside the scratch folder; with whether something is there now.
-std::map<fs::path, bool> OutsideTargets(const std::set<std::string>& names, const fs::path& base,
-                                        const fs::path& scratch) {
-  std::map<fs::path, bool> targets;
-  for (std::string name : names) {
-    for (char& c : name)
-      if (c == '\\') c = '/';
-    const fs::path target = (base / name).lexically_normal();
-    const fs::path inside = target.lexically_relative(scratch);
-    if (inside.empty() || *inside.begin() == "..") {
-      struct stat st;
-      targets[target] = ::lstat(target.c_str(), &st) == 0;
-    }
-  }
-  return targets;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -72,7 +54,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } catch (const std::exception& e) {
     fuzzing::Fail(std::string("List threw: ") + e.what());
   }
-  const std::map<fs::path, bool> outside = OutsideTargets(names, base, scratch);
+  const std::map<fs::path, bool> outside = fuzzing::OutsideTargets(names, base, scratch);
 
   try {
     NewArchive(package, base)->Extract(true);
