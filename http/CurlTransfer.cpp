@@ -158,7 +158,10 @@ int32_t TCurlTransfer::Run(const std::string& host, uint16_t port, std::string o
       stalled = true;
       break;
     }
-    curl_multi_poll(multi.get(), nullptr, 0, kPollMs, nullptr);
+    // Figures held back by the progress pacing must not wait for more data.
+    const bool progressHeld = mailbox_.FlushProgress();
+    const auto waitMs = progressHeld ? THTTPMailbox::kProgressInterval.count() : kPollMs;
+    curl_multi_poll(multi.get(), nullptr, 0, static_cast<int>(waitMs), nullptr);
   }
   CURLcode code = CURLE_ABORTED_BY_CALLBACK;
   int queued = 0;

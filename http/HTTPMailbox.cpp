@@ -22,6 +22,8 @@ void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
   std::lock_guard lock(mutex_);
   // Posting under the lock keeps the receiver alive: Detach waits for us.
   if (!receiver_) return;
+  // Held-back figures go first: the last progress arrives before the end.
+  if (progressHeld_ && !progressQueued_) QueueProgress(std::chrono::steady_clock::now());
   Queue(new THTTPMessage(message, wParam, lParam, shared_from_this(), std::move(response)));
 }
 
@@ -31,7 +33,27 @@ void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
   progressDone_ = done;
   progressTotal_ = total;
   if (progressQueued_) return;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - progressQueuedAt_ < kProgressInterval) {
+    progressHeld_ = true;
+    return;
+  }
+  QueueProgress(now);
+}
+
+bool THTTPMailbox::FlushProgress() {
+  std::lock_guard lock(mutex_);
+  if (!receiver_ || !progressHeld_ || progressQueued_) return false;
+  const auto now = std::chrono::steady_clock::now();
+  if (now - progressQueuedAt_ < kProgressInterval) return true;
+  QueueProgress(now);
+  return false;
+}
+
+void THTTPMailbox::QueueProgress(std::chrono::steady_clock::time_point now) {
+  progressHeld_ = false;
   progressQueued_ = true;
+  progressQueuedAt_ = now;
   Queue(new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
 }
 

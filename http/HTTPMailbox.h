@@ -3,6 +3,7 @@
 #include <QEvent>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -37,6 +38,8 @@ class THTTPMessage : public QEvent {
 // posts through it; the component detaches it when it stops the transfer or
 // goes away, after which nothing more is posted. Progress is coalesced: while
 // one progress message waits to be delivered, later figures replace its own.
+// It is also paced: a window cannot show more than about 60 figures a second,
+// and every message beyond that only costs the receiver a wake-up.
 class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
  public:
   // Every message is published through `handOff` before it is queued; the
@@ -49,6 +52,11 @@ class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
   void Post(uint32_t message, intptr_t wParam, intptr_t lParam,
             std::optional<THTTPResponse> response = {});
   void PostProgress(int32_t done, int32_t total);
+  // Queues figures the pacing held back once their time has come; the
+  // transfer calls it while it waits. Returns whether figures are still held.
+  bool FlushProgress();
+
+  static constexpr std::chrono::milliseconds kProgressInterval{17};
 
   // The latest progress figures; called on the receiver's thread when the
   // progress message is handled.
@@ -60,11 +68,14 @@ class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
 
  private:
   void Queue(THTTPMessage* message);
+  void QueueProgress(std::chrono::steady_clock::time_point now);
 
   std::mutex mutex_;
   QObject* receiver_;
   const std::shared_ptr<THandOff> handOff_;
   bool progressQueued_ = false;
+  bool progressHeld_ = false;
+  std::chrono::steady_clock::time_point progressQueuedAt_{};
   int32_t progressDone_ = 0;
   int32_t progressTotal_ = 0;
   std::atomic<bool> stop_{false};

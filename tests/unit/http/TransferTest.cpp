@@ -1,6 +1,7 @@
 #include <chrono>
 #include <functional>
 
+#include "http/HTTPMailbox.h"
 #include "tests/tools/http/RawServer.h"
 #include "tests/tools/http/TestServer.h"
 #include "tests/unit/http/TransferFixture.h"
@@ -62,6 +63,27 @@ class Transfer : public ::testing::Test {
                                  return false;
                                });
     });
+    // Small pieces at a steady pace: many more reads than a window can show.
+    http.Get("/steady", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(kBodySize, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                                 return sink.write(body.data() + offset,
+                                                   std::min<size_t>(100, kBodySize - offset));
+                               });
+    });
+    // Half the body in pieces closer together than the pacing, then nothing
+    // until the test lets go.
+    http.Get("/pause", [this](const httplib::Request&, httplib::Response& res) {
+      res.set_content_provider(kBodySize, "application/octet-stream",
+                               [this](size_t offset, size_t, httplib::DataSink& sink) {
+                                 if (offset == kBodySize / 2)
+                                   while (!released && !server.stopping())
+                                     std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                 std::this_thread::sleep_for(std::chrono::milliseconds(2));
+                                 return sink.write(body.data() + offset, 1000);
+                               });
+    });
     http.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
       res.set_redirect(server.url("/file"));
     });
@@ -84,6 +106,7 @@ class Transfer : public ::testing::Test {
   testing_tools::TempDir dir;
   std::atomic<int> echoed{0};
   std::atomic<int> served{0};
+  std::atomic<bool> released{false};
 };
 
 TEST_F(Transfer, DownloadsIntoAFile) {
@@ -183,6 +206,47 @@ TEST_F(Transfer, ProgressNeverQueuesUpButEndsWithTheLastFigure) {
     std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(PumpUntil([&] { return outcome.ended; }));
   EXPECT_EQ(outcome.events, (std::vector<std::string>{"start", "progress", "end"}));
+  EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+}
+
+TEST_F(Transfer, ProgressIsPacedToWhatAWindowCanShow) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  std::chrono::steady_clock::time_point first;
+  http.OnProgress = [&outcome, &first, inner = http.OnProgress](QObject* sender, int32_t done,
+                                                                int32_t total) {
+    if (outcome.progress.empty()) first = std::chrono::steady_clock::now();
+    inner(sender, done, total);
+  };
+  http.SetMethod("GET");
+  http.SetURL(server.url("/steady"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  ASSERT_TRUE(outcome.success);
+  const auto spanMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - first)
+                          .count();
+  // One message per interval, plus the first and the last figure.
+  EXPECT_LE(static_cast<int64_t>(outcome.progress.size()),
+            spanMs / THTTPMailbox::kProgressInterval.count() + 2)
+      << "over " << spanMs << " ms";
+  EXPECT_EQ(outcome.progress.back(), kAllOfIt);
+}
+
+TEST_F(Transfer, FiguresHeldBackArriveWhileTheServerPauses) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetMethod("GET");
+  http.SetURL(server.url("/pause"));
+  http.RequestHTTPData();
+  const std::pair<int32_t, int32_t> half{kBodySize / 2, kBodySize};
+  const bool shown =
+      PumpUntil([&] { return !outcome.progress.empty() && outcome.progress.back() == half; }, 5000);
+  released = true;
+  EXPECT_TRUE(shown) << (outcome.progress.empty() ? 0 : outcome.progress.back().first);
+  ASSERT_TRUE(PumpUntil([&] { return outcome.ended; }));
+  EXPECT_TRUE(outcome.success);
   EXPECT_EQ(outcome.progress.back(), kAllOfIt);
 }
 
