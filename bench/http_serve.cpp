@@ -1,6 +1,7 @@
 // Serves one file over HTTP on 127.0.0.1 so that our download and curl fetch
 // the same bytes: bench_http_serve <file> — prints the port, then serves
-// GET /body until killed.
+// GET /body until killed. Any other one-segment path (/package.7z) serves the
+// same bytes, for clients that go by the name's ending.
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -22,7 +23,7 @@ int main(int argc, char** argv) {
   const size_t size = static_cast<size_t>(st.st_size);
 
   httplib::Server server;
-  server.Get("/body", [fd, size](const httplib::Request&, httplib::Response& res) {
+  server.Get(R"(/[^/]+)", [fd, size](const httplib::Request&, httplib::Response& res) {
     // Read in pieces as the client takes them: the body never sits whole in
     // memory, so the server's footprint does not depend on the body's size.
     res.set_content_provider(size, "application/octet-stream",
