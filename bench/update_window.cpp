@@ -9,11 +9,17 @@
 //   second), progress_mean_per_second (from the first figure to the last),
 //   repaints (update requests the window handled) with the same two rates,
 //   paint_events (of the window and all its widgets), seconds, bytes,
-//   longest_stall_ms and stall_at_s (when it happened, from the start).
+//   longest_stall_ms, stall_at_s (when it happened, from the start), and what
+//   the window's thread did in that gap: stall_cpu_ms (its CPU time),
+//   stall_preempted and stall_waits (its involuntary and voluntary context
+//   switches). A long gap with little CPU time and preemptions means the
+//   thread was ready but not scheduled.
 // Without QT_QPA_PLATFORM it runs on the offscreen platform.
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QTimer>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -43,6 +49,20 @@ int PeakPerSecond(const std::vector<qint64>& times) {
     peak = std::max(peak, static_cast<int>(last - first + 1));
   }
   return peak;
+}
+
+// The calling thread's CPU time and context switches so far.
+struct TThreadUsage {
+  double CpuMs = 0;
+  long Preempted = 0;
+  long Waits = 0;
+};
+
+TThreadUsage ThreadUsage() {
+  rusage usage{};
+  getrusage(RUSAGE_THREAD, &usage);
+  auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
+  return {ms(usage.ru_utime) + ms(usage.ru_stime), usage.ru_nivcsw, usage.ru_nvcsw};
 }
 
 // Intervals a second between the first and the last timestamp; 0 without two.
@@ -112,17 +132,23 @@ int main(int argc, char** argv) {
   qint64 lastTick = clock.nsecsElapsed();
   qint64 longestStall = 0;  // ns
   qint64 stallAt = 0;
+  TThreadUsage lastUsage;
+  TThreadUsage stallUsage;  // spent in the longest gap
   QTimer probe;
   probe.setTimerType(Qt::PreciseTimer);
   probe.setInterval(kProbeMs);
   QObject::connect(&probe, &QTimer::timeout, [&] {
     const qint64 now = clock.nsecsElapsed();
+    const TThreadUsage usage = ThreadUsage();
     const qint64 stall = now - lastTick - kProbeMs * 1000000LL;
     if (stall > longestStall) {
       longestStall = stall;
       stallAt = now;
+      stallUsage = {usage.CpuMs - lastUsage.CpuMs, usage.Preempted - lastUsage.Preempted,
+                    usage.Waits - lastUsage.Waits};
     }
     lastTick = now;
+    lastUsage = usage;
   });
 
   bool success = false;
@@ -141,6 +167,7 @@ int main(int argc, char** argv) {
   app.installEventFilter(&counter);
   window.show();
   lastTick = clock.nsecsElapsed();
+  lastUsage = ThreadUsage();
   probe.start();
   app.exec();
   app.removeEventFilter(&counter);
@@ -153,9 +180,11 @@ int main(int argc, char** argv) {
       "{\"progress_events\": %zu, \"progress_peak_per_second\": %d, "
       "\"progress_mean_per_second\": %.1f, \"repaints\": %zu, \"repaints_peak_per_second\": %d, "
       "\"repaints_mean_per_second\": %.1f, \"paint_events\": %ld, \"seconds\": %.3f, "
-      "\"bytes\": %lld, \"longest_stall_ms\": %.1f, \"stall_at_s\": %.3f}\n",
+      "\"bytes\": %lld, \"longest_stall_ms\": %.1f, \"stall_at_s\": %.3f, \"stall_cpu_ms\": %.1f, "
+      "\"stall_preempted\": %ld, \"stall_waits\": %ld}\n",
       progress.size(), PeakPerSecond(progress), MeanPerSecond(progress), counter.Repaints.size(),
       PeakPerSecond(counter.Repaints), MeanPerSecond(counter.Repaints), counter.PaintEvents,
-      endedAt / 1000.0, static_cast<long long>(bytes), longestStall / 1e6, stallAt / 1e9);
+      endedAt / 1000.0, static_cast<long long>(bytes), longestStall / 1e6, stallAt / 1e9,
+      stallUsage.CpuMs, stallUsage.Preempted, stallUsage.Waits);
   return 0;
 }
