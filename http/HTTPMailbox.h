@@ -39,7 +39,8 @@ class THTTPMessage : public QEvent {
 // goes away, after which nothing more is posted. Progress is coalesced: while
 // one progress message waits to be delivered, later figures replace its own.
 // It is also paced: a window cannot show more than about 60 figures a second,
-// and every message beyond that only costs the receiver a wake-up.
+// and every message beyond that only costs the receiver a wake-up. 50 leaves
+// room for messages that arrive closer together than they were sent.
 class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
  public:
   // Every message is published through `handOff` before it is queued; the
@@ -56,7 +57,7 @@ class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
   // transfer calls it while it waits. Returns whether figures are still held.
   bool FlushProgress();
 
-  static constexpr std::chrono::milliseconds kProgressInterval{17};
+  static constexpr std::chrono::milliseconds kProgressInterval{20};
 
   // The latest progress figures; called on the receiver's thread when the
   // progress message is handled.
