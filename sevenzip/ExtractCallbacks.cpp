@@ -31,8 +31,7 @@ const char kTemporaryPrefix[] = ".7z-";
 // extraction whether the writer is gone (see SweepStaleTemporaries).
 // The creation mode goes through the umask like any new file's, so an item
 // without permission bits of its own ends up as a fresh file would.
-std::string MakeTemporaryBeside(const std::string& target) {
-  std::random_device random;
+std::string MakeTemporaryBeside(const std::string& target, std::minstd_rand& random) {
   const std::string prefix = WideExtractFilePath(target) + kTemporaryPrefix +
                              std::to_string(platform::CurrentProcessId()) + "-";
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -227,7 +226,7 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   if (error == 0) {
     if (FSweptFolders.insert(WideExtractFilePath(out)).second)
       SweepStaleTemporaries(WideExtractFilePath(out));
-    temp = MakeTemporaryBeside(out);
+    temp = MakeTemporaryBeside(out, FTempNames);
     if (temp.empty()) error = errno;
   }
   ComPtr<TMyStreamWriter> writer;

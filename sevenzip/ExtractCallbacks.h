@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <random>
 #include <set>
 #include <string>
 
@@ -76,6 +77,8 @@ class TMyArchiveExtractCallback final
   std::string FTempPath;
   // Folders already cleared of temporary files that killed writers left.
   std::set<std::string> FSweptFolders;
+  // Suffixes of temporary names; seeded once, as a seed costs a system call.
+  std::minstd_rand FTempNames{std::random_device{}()};
   std::string FTargetPath;
   std::string FReportName;
   bool FItemRefused = false;

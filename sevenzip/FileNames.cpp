@@ -150,7 +150,10 @@ bool WideForceDirectories(const std::string& path, uint32_t attr) {
 int WideCreateFile(const std::string& name, TFileAccess access, TFileDisposition disposition,
                    mode_t mode) {
   int flags = O_CLOEXEC | (access == TFileAccess::Read ? O_RDONLY : O_RDWR);
-  if (disposition == TFileDisposition::CreateAlways) flags |= O_CREAT | O_TRUNC;
+  // CreateAlways empties the file after it is open, and only when there is
+  // something to empty: ext4 flushes a file truncated to nothing when it is
+  // closed, which for our own fresh temporaries is pure cost.
+  if (disposition == TFileDisposition::CreateAlways) flags |= O_CREAT;
   if (disposition == TFileDisposition::CreateNew) flags |= O_CREAT | O_EXCL;
   if (name.empty()) {
     errno = ENOENT;
@@ -162,6 +165,12 @@ int WideCreateFile(const std::string& name, TFileAccess access, TFileDisposition
   if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
     close(fd);
     errno = EISDIR;
+    return kInvalidHandle;
+  }
+  if (disposition == TFileDisposition::CreateAlways && st.st_size > 0 && ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    close(fd);
+    errno = error;
     return kInvalidHandle;
   }
   return fd;

@@ -238,6 +238,23 @@ TEST(StreamWriter, CutsTheOutputIntoVolumes) {
   EXPECT_EQ(ReadFile(dir / "b.7z.002").substr(500, 2), "XY");
 }
 
+TEST(StreamWriter, ReplacesWhatWasThereBefore) {
+  TempDir dir;
+  WriteFile(dir / "old.7z", std::string(5000, 'o'));
+  WriteFile(dir / "empty.7z", "");
+  int32_t error = 0;
+  for (const char* name : {"old.7z", "empty.7z"}) {
+    {
+      auto writer = TMyStreamWriter::Create(&error, dir / name, std::nullopt, 0x20, 0, false);
+      ASSERT_TRUE(writer);
+      uint32_t done = 0;
+      EXPECT_EQ(writer->Write("new", 3, &done), S_OK);
+    }
+    EXPECT_EQ(ReadFile(dir / name), "new") << name;
+  }
+  EXPECT_EQ(error, 0);
+}
+
 TEST(StreamWriter, AppendsToAnExistingModule) {
   TempDir dir;
   WriteFile(dir / "a.exe", "MODULE");
