@@ -2,11 +2,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <ctime>
 #include <filesystem>
 
-#include "platform/Files.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamWriter.h"
@@ -196,21 +194,7 @@ int32_t TSevenZip::Add() {
     ComPtr<TMyStreamWriter> writer;
     if (FSFXCreate && WideFileExists(FSFXModule)) {
       FSevenZipFileName = WideChangeFileExt(FSevenZipFileName, ".exe");
-      // An existing self-extractor is not replaced; a copy that fails half
-      // way is removed, as it is ours.
-      bool copied = false;
-      if (WideFileExists(FSevenZipFileName)) {
-        errno = EEXIST;
-      } else {
-        copied = platform::CopyFile(FSFXModule, FSevenZipFileName, /*failIfExists=*/true);
-        if (!copied) {
-          const int error = errno;
-          unlink(FSevenZipFileName.c_str());
-          errno = error;
-        }
-      }
-      if (!copied) {
-        FLastError = errno;
+      if (!CopySFXModuleTo(FSevenZipFileName)) {
         Report(kErrCreateSFX, FSevenZipFileName);
         return -1;
       }

@@ -196,6 +196,9 @@ class TSevenZip {
   // Opens SZFileName in inA; false when the codec refuses it.
   bool OpenArchive(bool withCallback);
   bool IsExeName(const std::string& name) const;
+  // Copies SFXModule to `target`, which must not exist yet; LastError says
+  // why it failed.
+  bool CopySFXModuleTo(const std::string& target);
   void RethrowPending();
 
   int32_t FErrCode = 0;

@@ -51,20 +51,24 @@ class TFile {
 
 }  // namespace
 
+bool TSevenZip::CopySFXModuleTo(const std::string& target) {
+  // An existing file is never replaced, so a failed copy is removed only
+  // when it was not refused for that: what is there then is ours.
+  if (WideFileExists(target)) {
+    FLastError = EEXIST;
+    return false;
+  }
+  errno = 0;
+  if (platform::CopyFile(FSFXModule, target, /*failIfExists=*/true)) return true;
+  FLastError = errno != 0 ? errno : EISDIR;  // a folder as module sets none
+  if (FLastError != EEXIST) unlink(target.c_str());
+  return false;
+}
+
 bool TSevenZip::Convert7ztoSFX(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".exe");
-  // An existing .exe is never replaced; the module keeps its permission
-  // bits, so the result can be run.
-  bool copied = false;
-  if (WideFileExists(target)) {
-    errno = EEXIST;
-  } else if (!(copied = platform::CopyFile(FSFXModule, target, /*failIfExists=*/true))) {
-    const int error = errno;
-    unlink(target.c_str());
-    errno = error;
-  }
-  if (!copied) {
-    FLastError = errno;
+  // The module keeps its permission bits, so the result can be run.
+  if (!CopySFXModuleTo(target)) {
     Report(kErrSFXModule, FSevenZipFileName);
     return false;
   }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -371,6 +372,12 @@ TEST_F(Creation, ArchivesConvertToSelfExtractorsAndBack) {
   // A missing module is the same error.
   z.SetSFXModule(dir / "missing.sfx");
   EXPECT_FALSE(z.Convert7ztoSFX(dir / "original.7z"));
+  EXPECT_EQ(z.LastError(), ENOENT);
+  EXPECT_FALSE(Exists(dir / "original.exe"));
+  // So is a folder, with a reason of its own.
+  z.SetSFXModule(dir / "src");
+  EXPECT_FALSE(z.Convert7ztoSFX(dir / "original.7z"));
+  EXPECT_EQ(z.LastError(), EISDIR);
   EXPECT_FALSE(Exists(dir / "original.exe"));
 }
 
