@@ -119,19 +119,7 @@ HRESULT TMyArchiveExtractCallback::SetTotal(uint64_t total) noexcept {
 }
 
 HRESULT TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) noexcept {
-  const int64_t complete = completeValue ? static_cast<int64_t>(*completeValue) : FLastPos;
-  bool ok = true;
-  if (FProgressFilePos == 0 && FSevenzip->OnExtractfile) {
-    ok = FSevenzip->Guard(
-        [&] { FSevenzip->OnExtractfile(FSevenzip, FProgressFile, FProgressFileSize); });
-  }
-  FProgressFilePos += complete - FLastPos;
-  FLastPos = complete;
-  if (ok && FSevenzip->OnProgress) {
-    ok = FSevenzip->Guard(
-        [&] { FSevenzip->OnProgress(FSevenzip, FProgressFile, complete, FProgressFilePos); });
-  }
-  if (!ok) return E_ABORT;
+  if (!FProgress.Advance(FSevenzip, completeValue, FSevenzip->OnExtractfile)) return E_ABORT;
   HRESULT result = S_OK;
   if (FAllFilesExt) {
     FStoppedAfterSelection = true;
@@ -140,7 +128,7 @@ HRESULT TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) n
   if (FSevenzip->CancelRequested()) {
     FStoppedAfterSelection = false;
     result = S_FALSE;
-    if (!Report(kErrUserCanceled, FProgressFile)) return E_ABORT;
+    if (!Report(kErrUserCanceled, FProgress.File)) return E_ABORT;
   }
   return result;
 }
@@ -160,10 +148,9 @@ HRESULT TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStrea
       // The codec also tests, rather than writes, the rest of a block it
       // found damaged during an extraction: those are named by their output.
       IInArchive* archive = FSevenzip->CurrentArchive();
-      FProgressFile = ItemString(codec, archive, index, kpidPath);
-      if (!FTestPass) FProgressFile = OutputPath(FProgressFile);
-      FProgressFileSize = static_cast<int64_t>(ItemUInt(codec, archive, index, kpidSize));
-      FProgressFilePos = 0;
+      const std::string path = ItemString(codec, archive, index, kpidPath);
+      FProgress.Start(FTestPass ? path : OutputPath(path),
+                      static_cast<int64_t>(ItemUInt(codec, archive, index, kpidSize)));
       return S_OK;
     }
     if (askExtractMode != kExtract) return S_OK;
@@ -207,9 +194,7 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
     if (!doOverwrite) return S_OK;
   }
 
-  FProgressFile = out;
-  FProgressFilePos = 0;
-  FProgressFileSize = size;
+  FProgress.Start(out, size);
 
   if (isFolder) {
     WideForceDirectories(out, attr);
@@ -303,7 +288,7 @@ HRESULT TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationRe
     const int32_t code = resultEOperationResult == kOpUnsupportedMethod ? kErrUnsupportedMethod
                          : resultEOperationResult == kOpCRCError        ? kErrCRCError
                                                                         : kErrDataError;
-    ok = Report(code, FProgressFile);
+    ok = Report(code, FProgress.File);
   }
   FItemRefused = false;
   if (FLastFileToExt) FAllFilesExt = true;

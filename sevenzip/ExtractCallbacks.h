@@ -6,6 +6,7 @@
 #include <string>
 
 #include "sevenzip/InterfacedObject.h"
+#include "sevenzip/ItemProgress.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamWriter.h"
 
@@ -66,10 +67,7 @@ class TMyArchiveExtractCallback final
   bool Report(int32_t code, const std::string& fileName);
 
   TSevenZip* FSevenzip;
-  std::string FProgressFile;
-  int64_t FProgressFilePos = 0;
-  int64_t FProgressFileSize = 0;
-  int64_t FLastPos = 0;
+  TItemProgress FProgress;
   std::string FPassword;
 
   // The file being written: a temporary name beside its target.

@@ -79,21 +79,9 @@ HRESULT TMyArchiveUpdateCallback::SetTotal(uint64_t) noexcept {
 }
 
 HRESULT TMyArchiveUpdateCallback::SetCompleted(const uint64_t* completeValue) noexcept {
-  const int64_t complete = completeValue ? static_cast<int64_t>(*completeValue) : FLastPos;
-  bool ok = true;
-  if (FProgressFilePos == 0 && FSevenZip->OnAddfile) {
-    ok = FSevenZip->Guard(
-        [&] { FSevenZip->OnAddfile(FSevenZip, FProgressFile, FprogressFileSize); });
-  }
-  FProgressFilePos += complete - FLastPos;
-  FLastPos = complete;
-  if (ok && FSevenZip->OnProgress) {
-    ok = FSevenZip->Guard(
-        [&] { FSevenZip->OnProgress(FSevenZip, FProgressFile, complete, FProgressFilePos); });
-  }
-  if (!ok) return E_ABORT;
+  if (!FProgress.Advance(FSevenZip, completeValue, FSevenZip->OnAddfile)) return E_ABORT;
   if (FSevenZip->CancelRequested()) {
-    if (!FSevenZip->Guard([&] { FSevenZip->Report(kErrUserCanceled, FProgressFile); }))
+    if (!FSevenZip->Guard([&] { FSevenZip->Report(kErrUserCanceled, FProgress.File); }))
       return E_ABORT;
     return S_FALSE;
   }
@@ -157,9 +145,7 @@ HRESULT TMyArchiveUpdateCallback::GetStream(uint32_t index,
   if (!inStream || index >= Files.size()) return E_INVALIDARG;
   *inStream = nullptr;
   try {
-    FProgressFile = Files[index];
-    FprogressFileSize = Files_size[index];
-    FProgressFilePos = 0;
+    FProgress.Start(Files[index], Files_size[index]);
     auto* reader = new TMyStreamReader(FSevenZip, Files[index], false);
     reader->AddRef();
     if (reader->Volumes()[0].Handle == kInvalidHandle) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "sevenzip/InterfacedObject.h"
+#include "sevenzip/ItemProgress.h"
 #include "sevenzip/SevenZip.h"
 
 // Answers the codec's questions while it writes a new archive: each item's
@@ -47,10 +48,7 @@ class TMyArchiveUpdateCallback final
 
  private:
   TSevenZip* FSevenZip;
-  std::string FProgressFile;
-  int64_t FProgressFilePos = 0;
-  int64_t FprogressFileSize = 0;
-  int64_t FLastPos = 0;
+  TItemProgress FProgress;
   std::string FPassword;
   bool FAnySourceSkipped = false;
 };

@@ -273,6 +273,30 @@ TEST_F(Creation, CancelFromAProgressHandlerStopsAndLeavesNoArchive) {
   EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);  // the flag was cleared
 }
 
+TEST_F(Creation, ProgressNamesEachFileWithItsSizeAndCountsTheWholePass) {
+  WriteFile(dir / "src/payload.bin", Noise(300000, 14));
+  z.SetAddRootDir(dir / "src");
+  // The codec reports once before it asks for the first file: no name yet.
+  std::vector<std::pair<std::string, int64_t>> started;
+  z.OnAddfile = [&](TSevenZip*, const std::string& name, int64_t size) {
+    if (!name.empty() && (started.empty() || started.back().first != name))
+      started.emplace_back(name, size);
+  };
+  int64_t last = -1;
+  bool consistent = true;
+  z.OnProgress = [&](TSevenZip*, const std::string& name, int64_t arc, int64_t file) {
+    consistent = consistent && arc >= last && file >= 0 && file <= arc &&
+                 (name.empty() || (!started.empty() && name == started.back().first));
+    last = arc;
+  };
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/a.txt", dir / "src/payload.bin"}), 0);
+  EXPECT_TRUE(consistent);
+  EXPECT_EQ(last, 300000 + 5);
+  ASSERT_FALSE(started.empty());
+  EXPECT_EQ(started.back(), std::make_pair(dir / "src/payload.bin", int64_t{300000}));
+  for (const auto& [name, size] : started) EXPECT_EQ(size, SizeOf(name)) << name;
+}
+
 TEST_F(Creation, AnOutputThatCannotBeCreatedAborts) {
   z.SetSZFileName(dir / "no/such/folder/x.7z");
   z.Files().AddString(dir / "src/a.txt");
