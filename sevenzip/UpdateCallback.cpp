@@ -12,13 +12,6 @@ TMyArchiveUpdateCallback::TMyArchiveUpdateCallback(TSevenZip* Owner)
 
 void TMyArchiveUpdateCallback::AddItem(const std::string& path, int64_t size, uint64_t mtime,
                                        uint32_t attr) {
-  if (Files.size() == Files.capacity()) {
-    const size_t grown = Files.capacity() + 100;
-    Files.reserve(grown);
-    Files_size.reserve(grown);
-    Files_Date.reserve(grown);
-    Files_Attr.reserve(grown);
-  }
   Files.push_back(path);
   Files_size.push_back(size);
   Files_Date.push_back(mtime);

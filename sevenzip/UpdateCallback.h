@@ -28,7 +28,8 @@ class TMyArchiveUpdateCallback final
   sevenzip::HRESULT CryptoGetTextPassword2(int32_t* passwordIsDefined,
                                            sevenzip::BSTR* Password) noexcept override;
 
-  // Appends one item; the arrays grow 100 entries at a time.
+  // Appends one item. The arrays grow as vectors do: a fixed step would copy
+  // them all again every hundred items of a large tree.
   void AddItem(const std::string& path, int64_t size, uint64_t mtime, uint32_t attr);
   void TrimItems();
   size_t ItemCount() const { return Files.size(); }
