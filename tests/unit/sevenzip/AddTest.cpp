@@ -24,10 +24,7 @@ std::string Upper(std::string s) {
 class Creation : public testing::Test {
  protected:
   void SetUp() override {
-    z.OnMessage = [this](TSevenZip*, int32_t code, const std::string& text,
-                         const std::string& file) {
-      messages.push_back(std::to_string(code) + " " + text + " " + file);
-    };
+    RecordMessages(z, messages);
     WriteFile(dir / "src/a.txt", "alpha");
     WriteFile(dir / "src/B.TXT", "capital");
     WriteFile(dir / "src/notes.md", "notes");

@@ -12,6 +12,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "sevenzip/SevenZip.h"
+
 extern char** environ;
 
 namespace sevenzip_test {
@@ -120,6 +122,13 @@ std::vector<std::string> Tree(const std::string& dir) {
   }
   std::sort(entries.begin(), entries.end());
   return entries;
+}
+
+void RecordMessages(TSevenZip& z, std::vector<std::string>& messages) {
+  z.OnMessage = [&messages](TSevenZip*, int32_t code, const std::string& text,
+                            const std::string& file) {
+    messages.push_back(std::to_string(code) + " " + text + " " + file);
+  };
 }
 
 }  // namespace sevenzip_test

@@ -8,6 +8,8 @@
 
 #include "tests/tools/TempDir.h"
 
+class TSevenZip;
+
 namespace sevenzip_test {
 
 // Bytes that do not compress, the same for the same seed.
@@ -32,5 +34,8 @@ void Truncate(const std::string& path, int64_t size);
 int64_t SizeOf(const std::string& path);
 // Every entry below `dir`, relative, sorted, folders with a trailing '/'.
 std::vector<std::string> Tree(const std::string& dir);
+// Keeps what `z` reports from now on in `messages`, each as
+// "<code> <text> <file>".
+void RecordMessages(TSevenZip& z, std::vector<std::string>& messages);
 
 }  // namespace sevenzip_test

@@ -19,12 +19,7 @@ using testing_tools::TempDir;
 
 class Extraction : public testing::Test {
  protected:
-  void SetUp() override {
-    z.OnMessage = [this](TSevenZip*, int32_t code, const std::string& text,
-                         const std::string& file) {
-      messages.push_back(std::to_string(code) + " " + text + " " + file);
-    };
-  }
+  void SetUp() override { RecordMessages(z, messages); }
   // Packs `names` from dir/src into dir/<archive> with the 7z command.
   void Pack(const std::string& archive, std::vector<std::string> args,
             const std::vector<std::string>& names) {

@@ -378,9 +378,7 @@ TEST(SFXCheck, ARealSelfExtractorIsReadFromItsArchive) {
   WriteFile(dir / "fake.exe", std::string(200000, 'm'));
   z.SetSZFileName(dir / "fake.exe");
   std::vector<std::string> messages;
-  z.OnMessage = [&](TSevenZip*, int32_t code, const std::string& text, const std::string& file) {
-    messages.push_back(std::to_string(code) + " " + text + " " + file);
-  };
+  RecordMessages(z, messages);
   EXPECT_EQ(z.Extract(false), -1);
   EXPECT_EQ(z.List(), -1);
   EXPECT_EQ(z.ErrCode(), kErrNotSFX);
