@@ -22,8 +22,9 @@ void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
   std::lock_guard lock(mutex_);
   // Posting under the lock keeps the receiver alive: Detach waits for us.
   if (!receiver_) return;
-  // Held-back figures go first: the last progress arrives before the end.
-  if (progressHeld_ && !progressQueued_) QueueProgress(std::chrono::steady_clock::now());
+  // Figures not yet on their way go first: the last progress arrives before
+  // the end, whatever the pacing.
+  if (progressUntaken_ && !progressQueued_) QueueProgress(std::chrono::steady_clock::now());
   Queue(new THTTPMessage(message, wParam, lParam, shared_from_this(), std::move(response)));
 }
 
@@ -32,26 +33,25 @@ void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
   if (!receiver_) return;
   progressDone_ = done;
   progressTotal_ = total;
-  if (progressQueued_) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (now - progressQueuedAt_ < kProgressInterval) {
-    progressHeld_ = true;
-    return;
-  }
-  QueueProgress(now);
+  progressUntaken_ = true;
+  QueueProgressIfDue();
 }
 
 bool THTTPMailbox::FlushProgress() {
   std::lock_guard lock(mutex_);
-  if (!receiver_ || !progressHeld_ || progressQueued_) return false;
+  if (!receiver_) return false;
+  QueueProgressIfDue();
+  return progressUntaken_ && !progressQueued_;
+}
+
+void THTTPMailbox::QueueProgressIfDue() {
+  // A message already queued takes the latest figures when it is handled.
+  if (!progressUntaken_ || progressQueued_) return;
   const auto now = std::chrono::steady_clock::now();
-  if (now - progressQueuedAt_ < kProgressInterval) return true;
-  QueueProgress(now);
-  return false;
+  if (now - progressQueuedAt_ >= kProgressInterval) QueueProgress(now);
 }
 
 void THTTPMailbox::QueueProgress(std::chrono::steady_clock::time_point now) {
-  progressHeld_ = false;
   progressQueued_ = true;
   progressQueuedAt_ = now;
   Queue(new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
@@ -65,6 +65,7 @@ void THTTPMailbox::Queue(THTTPMessage* message) {
 std::pair<int32_t, int32_t> THTTPMailbox::TakeProgress() {
   std::lock_guard lock(mutex_);
   progressQueued_ = false;
+  progressUntaken_ = false;
   return {progressDone_, progressTotal_};
 }
 

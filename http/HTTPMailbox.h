@@ -69,13 +69,14 @@ class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
 
  private:
   void Queue(THTTPMessage* message);
+  void QueueProgressIfDue();
   void QueueProgress(std::chrono::steady_clock::time_point now);
 
   std::mutex mutex_;
   QObject* receiver_;
   const std::shared_ptr<THandOff> handOff_;
   bool progressQueued_ = false;
-  bool progressHeld_ = false;
+  bool progressUntaken_ = false;  // figures the receiver has not taken yet
   std::chrono::steady_clock::time_point progressQueuedAt_{};
   int32_t progressDone_ = 0;
   int32_t progressTotal_ = 0;
