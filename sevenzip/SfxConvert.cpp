@@ -1,6 +1,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
+#include <random>
 #include <vector>
 
 #include "platform/Files.h"
@@ -49,6 +51,20 @@ class TFile {
   int FHandle;
 };
 
+// A new file of our own named after `target`, opened for writing; its name
+// goes to `name`.
+int CreateBeside(const std::string& target, std::string& name) {
+  std::random_device random;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
+    name = target + suffix;
+    const int fd = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
+    if (fd != kInvalidHandle || errno != EEXIST) return fd;
+  }
+  return kInvalidHandle;
+}
+
 }  // namespace
 
 bool TSevenZip::CopySFXModuleTo(const std::string& target) {
@@ -87,10 +103,13 @@ bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
   if (target == Fn) return false;  // it would overwrite its own source
   TFile in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
   if (in.get() == kInvalidHandle) return false;
-  TFile out(WideCreateFile(target, TFileAccess::ReadWrite, TFileDisposition::CreateAlways));
+  // The copy goes beside the target and replaces it only when complete: an
+  // archive that was there survives a copy that fails.
+  std::string temp;
+  TFile out(CreateBeside(target, temp));
   if (out.get() == kInvalidHandle) return false;
   bool ok = CopyChunks(in.get(), FSFXOffset, out.get());
-  ok = out.Close() && ok;
-  if (!ok) unlink(target.c_str());
+  ok = out.Close() && ok && rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) unlink(temp.c_str());
   return ok;
 }

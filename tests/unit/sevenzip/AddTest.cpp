@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <csignal>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -426,6 +428,31 @@ TEST_F(Creation, ConvertingBackWithoutACheckCopiesTheWholeFile) {
   WriteFile(dir / "self.7z", "data");
   EXPECT_FALSE(fresh.ConvertSFXto7z(dir / "self.7z"));  // would overwrite itself
   EXPECT_EQ(ReadFile(dir / "self.7z"), "data");
+}
+
+TEST_F(Creation, AFailedConversionBackKeepsTheArchiveThatWasThere) {
+  WriteFile(dir / "big.exe", Noise(300000, 15));
+  WriteFile(dir / "big.7z", "mine");
+  TSevenZip fresh;
+  {
+    // Writes beyond 100000 bytes fail in this process, as on a full disk.
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    struct rlimit small = old;
+    small.rlim_cur = 100000;
+    const auto handler = signal(SIGXFSZ, SIG_IGN);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool converted = fresh.ConvertSFXto7z(dir / "big.exe");
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, handler);
+    EXPECT_FALSE(converted);
+  }
+  EXPECT_EQ(ReadFile(dir / "big.7z"), "mine");
+  for (const std::string& name : Tree(dir.path()))
+    EXPECT_EQ(name.rfind("big.7z.", 0), std::string::npos) << name << " was left behind";
+  // Once it can be written, the copy replaces it.
+  ASSERT_TRUE(fresh.ConvertSFXto7z(dir / "big.exe"));
+  EXPECT_TRUE(ReadFile(dir / "big.7z") == Noise(300000, 15)) << "content differs";
 }
 
 }  // namespace
