@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
   // through the event loop, so the handlers below are in place before any.
   const TCommandLine commandLine({"MAIN_UP", "2.0.0", "Main.exe", "0", argv[1]});
   TfmUpdaterMain window(TUpdateRunSetup{commandLine, folder});
-  auto* http = dynamic_cast<TQVHTTP*>(window.findChild<QObject*>("HttpDownloader"));
+  auto* http = window.findChild<TQVHTTP*>("HttpDownloader");
   if (!http) {
     std::fprintf(stderr, "the window has no download component\n");
     return 1;
