@@ -105,6 +105,27 @@ std::map<std::filesystem::path, bool> OutsideTargets(const std::set<std::string>
   return targets;
 }
 
+void CheckConfined(const std::filesystem::path& scratch, const std::string& package,
+                   const std::map<std::filesystem::path, bool>& outside) {
+  namespace fs = std::filesystem;
+  const fs::path level = scratch / "a" / "b";
+  const fs::path base = level / "out";
+  if (NamesIn(scratch) != std::set<std::string>{"a"} ||
+      NamesIn(scratch / "a") != std::set<std::string>{"b"} ||
+      NamesIn(level) != std::set<std::string>{package, "out"})
+    Fail("something was written beside the base folder");
+  for (const auto& [target, existed] : outside) {
+    struct stat st;
+    if (!existed && ::lstat(target.c_str(), &st) == 0)
+      Fail("an entry landed outside: " + target.string());
+  }
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(base, ec); it != fs::end(it); it.increment(ec)) {
+    if (ec) break;
+    if (it->is_symlink()) Fail("a symbolic link was extracted: " + it->path().string());
+  }
+}
+
 std::filesystem::path RelaunchInOwnProgramFolder(char** argv) {
   if (const char* folder = std::getenv(kProgramFolderVariable)) {
     // The copy: it dies with the original, and once started it can no

@@ -40,6 +40,12 @@ std::map<std::filesystem::path, bool> OutsideTargets(const std::set<std::string>
                                                      const std::filesystem::path& base,
                                                      const std::filesystem::path& scratch);
 
+// After an extraction of <scratch>/a/b/<package> into <scratch>/a/b/out:
+// fails unless nothing else was written from `scratch` down, none of the
+// `outside` targets that were missing appeared, and no link was made in out.
+void CheckConfined(const std::filesystem::path& scratch, const std::string& package,
+                   const std::map<std::filesystem::path, bool>& outside);
+
 // Runs this program again from a copy of itself in a fresh program folder,
 // without PATH, so that the code under test sees that folder as its program
 // folder and finds no program to start there or on a search path. The first

@@ -1,6 +1,5 @@
 #include "tests/fuzz/ZipExtraction.h"
 
-#include <sys/stat.h>
 #include <zip.h>
 
 #include <map>
@@ -58,20 +57,7 @@ void ExtractAndCheck(const fs::path& scratch) {
   }
   reader.Close();
 
-  if (NamesIn(scratch) != std::set<std::string>{"a"} ||
-      NamesIn(scratch / "a") != std::set<std::string>{"b"} ||
-      NamesIn(level) != std::set<std::string>{"package.zip", "out"})
-    Fail("something was written beside the target folder");
-  for (const auto& [target, existed] : outside) {
-    struct stat st;
-    if (!existed && ::lstat(target.c_str(), &st) == 0)
-      Fail("an entry landed outside: " + target.string());
-  }
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(base, ec); it != fs::end(it); it.increment(ec)) {
-    if (ec) break;
-    if (it->is_symlink()) Fail("a symbolic link was extracted: " + it->path().string());
-  }
+  CheckConfined(scratch, package.filename().string(), outside);
 }
 
 }  // namespace fuzzing
