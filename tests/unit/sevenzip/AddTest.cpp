@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 #include <random>
 #include <stdexcept>
@@ -435,17 +433,8 @@ TEST_F(Creation, AFailedConversionBackKeepsTheArchiveThatWasThere) {
   WriteFile(dir / "big.7z", "mine");
   TSevenZip fresh;
   {
-    // Writes beyond 100000 bytes fail in this process, as on a full disk.
-    struct rlimit old {};
-    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
-    struct rlimit small = old;
-    small.rlim_cur = 100000;
-    const auto handler = signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool converted = fresh.ConvertSFXto7z(dir / "big.exe");
-    setrlimit(RLIMIT_FSIZE, &old);
-    signal(SIGXFSZ, handler);
-    EXPECT_FALSE(converted);
+    TFileSizeLimit limit(100000);  // as on a full disk
+    EXPECT_FALSE(fresh.ConvertSFXto7z(dir / "big.exe"));
   }
   EXPECT_EQ(ReadFile(dir / "big.7z"), "mine");
   for (const std::string& name : Tree(dir.path()))

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
+#include <csignal>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -34,6 +36,29 @@ void Truncate(const std::string& path, int64_t size);
 int64_t SizeOf(const std::string& path);
 // Every entry below `dir`, relative, sorted, folders with a trailing '/'.
 std::vector<std::string> Tree(const std::string& dir);
+// Lowers the largest file this process may write, for its lifetime; a write
+// past it fails with EFBIG instead of ending the process.
+class TFileSizeLimit {
+ public:
+  explicit TFileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &FSaved);
+    FHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit lowered = FSaved;
+    lowered.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &lowered);
+  }
+  ~TFileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &FSaved);
+    std::signal(SIGXFSZ, FHandler);
+  }
+  TFileSizeLimit(const TFileSizeLimit&) = delete;
+  TFileSizeLimit& operator=(const TFileSizeLimit&) = delete;
+
+ private:
+  rlimit FSaved{};
+  void (*FHandler)(int);
+};
+
 // Keeps what `z` reports from now on in `messages`, each as
 // "<code> <text> <file>".
 void RecordMessages(TSevenZip& z, std::vector<std::string>& messages);

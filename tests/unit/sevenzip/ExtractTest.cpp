@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-
-#include <csignal>
 
 #include <filesystem>
 #include <random>
@@ -296,27 +293,6 @@ TEST_F(Extraction, ACreateFailureStopsThePass) {
   EXPECT_NE(z.LastError(), 0);
   EXPECT_EQ(messages.back(), "11 Could not create file " + (dir / "out/dir/f.txt"));
 }
-
-// Lowers the largest file this process may write, for its lifetime; a write
-// past it fails with EFBIG instead of ending the process.
-class TFileSizeLimit {
- public:
-  explicit TFileSizeLimit(rlim_t bytes) {
-    getrlimit(RLIMIT_FSIZE, &FSaved);
-    FHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit lowered = FSaved;
-    lowered.rlim_cur = bytes;
-    setrlimit(RLIMIT_FSIZE, &lowered);
-  }
-  ~TFileSizeLimit() {
-    setrlimit(RLIMIT_FSIZE, &FSaved);
-    std::signal(SIGXFSZ, FHandler);
-  }
-
- private:
-  rlimit FSaved{};
-  void (*FHandler)(int);
-};
 
 TEST_F(Extraction, AFailedWriteLeavesTheOldFileAndReportsTheError) {
   WriteFile(dir / "src/big.bin", Noise(300000, 8));
