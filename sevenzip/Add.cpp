@@ -117,14 +117,14 @@ void TSevenZip::ScanDir(TMyArchiveUpdateCallback& callback, const std::string& f
   for (const std::string& name : names) {
     if (FMainCancel) return;
     const std::string path = folder + name;
-    struct stat link {};
-    if (lstat(path.c_str(), &link) != 0) continue;
     int64_t size;
     uint64_t mtime;
     uint32_t attr;
     if (!SourceInfo(path, size, mtime, attr)) continue;
     if (attr & FILE_ATTRIBUTE_DIRECTORY) {
-      if (S_ISLNK(link.st_mode)) continue;  // a linked folder could lead in circles
+      // A linked folder could lead in circles; only folders need the look.
+      struct stat link {};
+      if (lstat(path.c_str(), &link) != 0 || S_ISLNK(link.st_mode)) continue;
       if (!(FAddOptions & AddStoreOnlyFilename)) callback.AddItem(path, size, mtime, attr);
       if (FAddOptions & AddRecurseDirs) ScanDir(callback, AddBackslash(path), pattern, total);
     } else if (pattern == ".*" || WideExtractFileExt(name) == pattern) {

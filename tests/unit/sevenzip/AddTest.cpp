@@ -135,6 +135,20 @@ TEST_F(Creation, StarPatternsPickFilesByTheirExactExtension) {
   EXPECT_TRUE(messages.empty());
 }
 
+TEST_F(Creation, ALinkedFileIsStoredAsItsContentAndALinkedFolderIsLeftOut) {
+  std::filesystem::create_symlink(dir / "src/a.txt", dir / "src/link.txt");
+  std::filesystem::create_directory_symlink(dir / "src", dir / "src/sub/loop");
+  std::filesystem::create_symlink(dir / "src/gone.txt", dir / "src/dangling.txt");
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  ASSERT_EQ(AddAll("x.7z", {dir / "src/*.*"}), 0);
+  EXPECT_EQ(Names("x.7z"),
+            (std::vector<std::string>{"B.TXT", "a.txt", "link.txt", "notes.md", "sub/", "sub/c.txt",
+                                      "sub/deeper/", "sub/deeper/d.txt", "sub/deeper/e.bin"}));
+  ASSERT_EQ(Run7z({"x", "x.7z", "-oout"}, dir.path()), 0);
+  EXPECT_EQ(ReadFile(dir / "out/link.txt"), "alpha");
+}
+
 TEST_F(Creation, NamesWithoutARootLoseOnlyTheLeadingSeparator) {
   z.SetAddOptions(AddIncludeDriveLetter);  // nothing to keep on this platform
   ASSERT_EQ(AddAll("x.7z", {dir / "src/a.txt", dir / "src/sub", dir / "src/missing.txt"}), 0);
