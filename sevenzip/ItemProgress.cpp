@@ -1,7 +1,7 @@
 #include "sevenzip/ItemProgress.h"
 
 bool TItemProgress::Advance(TSevenZip* owner, const uint64_t* completeValue,
-                            const T7zAddFileEvent& onFile) {
+                            const T7zExtractfileEvent& onFile) {
   const int64_t complete = completeValue ? static_cast<int64_t>(*completeValue) : LastPos;
   bool ok = true;
   if (FilePos == 0 && onFile) ok = owner->Guard([&] { onFile(owner, File, FileSize); });

@@ -19,7 +19,7 @@ struct TItemProgress {
     FilePos = 0;
   }
   // Takes the codec's position in the pass (null: unchanged) and tells the
-  // owner: `onFile` once as a file starts, then OnProgress. False when a
-  // handler threw.
-  bool Advance(TSevenZip* owner, const uint64_t* completeValue, const T7zAddFileEvent& onFile);
+  // owner: `onFile` (adding's or extracting's, of one type) until the file's
+  // position first moves, then OnProgress. False when a handler threw.
+  bool Advance(TSevenZip* owner, const uint64_t* completeValue, const T7zExtractfileEvent& onFile);
 };
