@@ -2,13 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <cstring>
+
+#include "platform/ProcessExists.h"
 
 namespace platform {
 
@@ -53,9 +54,9 @@ void SweepStaleTemporaries(int dir) {
   }
   while (const dirent* entry = ::readdir(entries)) {
     const pid_t owner = TemporaryOwner(entry->d_name);
-    if (owner <= 0 || owner == ::getpid()) continue;
+    if (owner <= 0 || static_cast<uint32_t>(owner) == CurrentProcessId()) continue;
     // A process that still exists, even one we may not signal, keeps its file.
-    if (::kill(owner, 0) == 0 || errno != ESRCH) continue;
+    if (ProcessExists(static_cast<uint32_t>(owner))) continue;
     ::unlinkat(dir, entry->d_name, 0);
   }
   ::closedir(entries);

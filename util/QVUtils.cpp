@@ -6,10 +6,9 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include <unistd.h>
-
 #include "platform/Files.h"
 #include "platform/Process.h"
+#include "platform/ProcessExists.h"
 #include "platform/Text.h"
 #include "platform/VersionResource.h"
 
@@ -132,7 +131,7 @@ bool KillProcessAndChildren(uint32_t processId) {
   std::vector<platform::ProcessEntry> entries;
   if (!platform::SnapshotProcesses(&entries)) return false;
   bool result = false;
-  const auto self = static_cast<uint32_t>(getpid());
+  const uint32_t self = platform::CurrentProcessId();
   for (const auto& e : entries) {
     if (e.pid != processId && e.parentPid != processId) continue;
     // The main application usually started us: ending its children must not
