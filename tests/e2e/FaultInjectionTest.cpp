@@ -9,7 +9,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <thread>
@@ -27,17 +26,6 @@ namespace fs = std::filesystem;
 using namespace testing_tools;
 
 const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
-
-// Bytes that 7z can neither squeeze nor guess, different for every seed.
-std::string Noise(size_t size, uint64_t seed) {
-  std::string bytes(size, '\0');
-  uint64_t state = 0x9E3779B97F4A7C15ull ^ (seed * 0x2545F4914F6CDD1Dull);
-  for (size_t i = 0; i + 8 <= size; i += 8) {
-    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-    std::memcpy(&bytes[i], &state, 8);
-  }
-  return bytes;
-}
 
 // The id of a process that has ended.
 pid_t GoneProcessId() {
@@ -96,7 +84,27 @@ class FaultInjection : public ::testing::Test {
     EXPECT_TRUE(TemporaryLeftovers(program_).empty()) << name;
   }
 
-  void ServeInstaller() { server_.Serve("/rel/p.exe", ReadFile(FakeMainPath())); }
+  // `files` as the 7z package /rel/p.7z, and the fake installer as /rel/p.exe
+  // for the fallback; returns the package's bytes.
+  std::string ServePackageAndInstaller(const std::map<std::string, std::string>& files,
+                                       const std::string& switches = {}) {
+    const std::string package = dir_ / "package";
+    for (const auto& [name, content] : files) WriteFile(package + "/" + name, content);
+    std::string archive = MakeArchive(package, "7z", switches);
+    server_.Serve("/rel/p.7z", archive);
+    server_.Serve("/rel/p.exe", ReadFile(FakeMainPath()));
+    return archive;
+  }
+
+  // `before`, where a file of the package may now hold its new content whole.
+  static FolderState OldOrNew(FolderState before, const FolderState& after,
+                              const std::map<std::string, std::string>& files) {
+    for (const auto& [name, content] : files) {
+      const auto it = after.find(name);
+      if (it != after.end() && it->second == content) before[name] = content;
+    }
+    return before;
+  }
 
   static inline bool namespaceReady_ = false;
   static inline std::string namespaceProblem_;
@@ -107,11 +115,7 @@ class FaultInjection : public ::testing::Test {
 
 TEST_F(FaultInjection, ReadOnlyFolderKeepsItsFilesAndTheRunFallsBackToTheInstaller) {
   NeedMounts();
-  const std::string package = dir_ / "package";
-  WriteFile(package + "/data/a.txt", "new a");
-  WriteFile(package + "/data/sub/b.txt", "new b");
-  server_.Serve("/rel/p.7z", MakeArchive(package, "7z"));
-  ServeInstaller();
+  ServePackageAndInstaller({{"data/a.txt", "new a"}, {"data/sub/b.txt", "new b"}});
   Install({{"data/a.txt", "old a"}, {"data/sub/b.txt", "old b"}});
   const FolderState before = ReadFolderState(program_);
   // Root writes through permission bits, not through a read-only mount.
@@ -125,12 +129,9 @@ TEST_F(FaultInjection, ReadOnlyFolderKeepsItsFilesAndTheRunFallsBackToTheInstall
 
 TEST_F(FaultInjection, FullDiskKeepsEveryOldFileWholeAndTheRunFallsBackToTheInstaller) {
   NeedMounts();
-  const std::string package = dir_ / "package";
-  WriteFile(package + "/data/small.txt", "new small");
-  WriteFile(package + "/data/big.bin", Noise(2 << 20, 1));
-  const std::string archive = MakeArchive(package, "7z", "-mx0");
-  server_.Serve("/rel/p.7z", archive);
-  ServeInstaller();
+  const std::map<std::string, std::string> files = {{"data/small.txt", "new small"},
+                                                    {"data/big.bin", Noise(2 << 20, 1)}};
+  const std::string archive = ServePackageAndInstaller(files, "-mx0");
   auto disk = ScopedMount::Tmpfs(program_, 64 << 20);
   Install({{"data/small.txt", "old small"}, {"data/big.bin", Noise(1 << 20, 2)}});
   const FolderState before = ReadFolderState(program_);
@@ -143,19 +144,15 @@ TEST_F(FaultInjection, FullDiskKeepsEveryOldFileWholeAndTheRunFallsBackToTheInst
 
   ExpectFallbackToTheInstaller("full disk");
   const FolderState after = ReadFolderState(program_);
-  // The small file may be new; every file is whole, old or new.
-  FolderState expected = before;
-  if (after.count("data/small.txt") && after.at("data/small.txt") == "new small")
-    expected["data/small.txt"] = "new small";
+  // Every file is whole, old or new.
+  const FolderState expected = OldOrNew(before, after, files);
   EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
 }
 
 TEST_F(FaultInjection, FolderInPlaceOfAFileIsKept) {
-  const std::string package = dir_ / "package";
-  WriteFile(package + "/data/a.txt", "new a");
-  WriteFile(package + "/data/c.txt", "new c");
-  server_.Serve("/rel/p.7z", MakeArchive(package, "7z"));
-  ServeInstaller();
+  const std::map<std::string, std::string> files = {{"data/a.txt", "new a"},
+                                                    {"data/c.txt", "new c"}};
+  ServePackageAndInstaller(files);
   Install({{"data/a.txt/inside.txt", "kept"}, {"data/c.txt", "old c"}});
   const FolderState before = ReadFolderState(program_);
 
@@ -163,8 +160,7 @@ TEST_F(FaultInjection, FolderInPlaceOfAFileIsKept) {
   const FolderState after = ReadFolderState(program_);
   EXPECT_EQ(after.at("data/a.txt"), "<folder>");
   EXPECT_EQ(after.at("data/a.txt/inside.txt"), "kept");
-  FolderState expected = before;
-  if (after.at("data/c.txt") == "new c") expected["data/c.txt"] = "new c";
+  const FolderState expected = OldOrNew(before, after, files);
   EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
 }
 

@@ -1,6 +1,7 @@
 #include "tests/tools/update/UpdateFixtures.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -26,11 +27,21 @@ std::string MakeArchive(const std::string& source, const std::string& type,
                         const std::string& switches) {
   const std::string archive = source + ".archive";
   fs::remove(archive);
-  const std::string command =
-      "cd '" + source + "' && 7z a -bd -bso0 -bsp0 -t" + type + " '" + archive + "' . >/dev/null";
+  const std::string command = "cd '" + source + "' && 7z a -bd -bso0 -bsp0 -t" + type + " " +
+                              switches + " '" + archive + "' . >/dev/null";
   if (std::system(command.c_str()) != 0) throw std::runtime_error("7z failed: " + command);
   std::string bytes = ReadFile(archive);
   fs::remove(archive);
+  return bytes;
+}
+
+std::string Noise(size_t size, uint64_t seed) {
+  std::string bytes(size, '\0');
+  uint64_t state = 0x9E3779B97F4A7C15ull ^ (seed * 0x2545F4914F6CDD1Dull);
+  for (size_t i = 0; i + 8 <= size; i += 8) {
+    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+    std::memcpy(&bytes[i], &state, 8);
+  }
   return bytes;
 }
 

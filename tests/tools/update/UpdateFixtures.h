@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -18,6 +19,9 @@ void WriteFile(const std::string& path, const std::string& content);
 // type, and further switches such as "-mx0"); returns its bytes.
 std::string MakeArchive(const std::string& source, const std::string& type,
                         const std::string& switches = {});
+
+// Bytes that no compressor can squeeze, different for every seed.
+std::string Noise(size_t size, uint64_t seed);
 
 // Serves fixed bodies by path on 127.0.0.1; a path may be slowed down so a
 // test can act in the middle of a download.

@@ -8,7 +8,6 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QTimer>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
@@ -157,12 +156,7 @@ TEST_F(UpdateWindowRun, FailingSevenZipFallsBackToTheInstallerAndNeverEndsAnUnkn
 
 TEST_F(UpdateWindowRun, TheBarMovesWhileAZipEntryIsWritten) {
   const std::string package = dir_ / "package";
-  std::string content(64 << 20, '\0');
-  uint64_t state = 0x9E3779B97F4A7C15ull;
-  for (size_t i = 0; i + 8 <= content.size(); i += 8) {
-    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-    std::memcpy(&content[i], &state, 8);
-  }
+  const std::string content = Noise(64 << 20, 0);
   WriteFile(package + "/big.bin", content);
   server_.Serve("/p.zip", MakeArchive(package, "zip", "-mx0"));
   const std::string current = fs::current_path();
