@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <string_view>
 
 #include "tests/tools/update/UpdateFixtures.h"
 
@@ -12,16 +13,23 @@ namespace testing_tools {
 
 UpdaterProcess::UpdaterProcess(const std::string& program, const std::vector<std::string>& args,
                                const std::string& workingDir) {
+  // Everything that allocates happens before the fork: the test's server
+  // threads may hold a lock that the child would never see released.
+  std::vector<std::string> storage = {program};
+  storage.insert(storage.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& s : storage) argv.push_back(s.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> environment = {"QT_QPA_PLATFORM=offscreen"};
+  for (char** e = environ; *e; ++e)
+    if (std::string_view(*e).rfind("QT_QPA_PLATFORM=", 0) != 0) environment.emplace_back(*e);
+  std::vector<char*> envp;
+  for (auto& s : environment) envp.push_back(s.data());
+  envp.push_back(nullptr);
   pid_ = fork();
   if (pid_ == 0) {
     if (chdir(workingDir.c_str()) != 0) _exit(90);
-    setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    std::vector<std::string> storage = {program};
-    storage.insert(storage.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (auto& s : storage) argv.push_back(s.data());
-    argv.push_back(nullptr);
-    execv(program.c_str(), argv.data());
+    execve(program.c_str(), argv.data(), envp.data());
     _exit(91);
   }
 }
