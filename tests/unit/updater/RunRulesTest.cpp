@@ -46,6 +46,34 @@ TEST(RunRules, PackageKindFromTheUrlEnding) {
   }
 }
 
+// Only names a run gives its package are taken for a stale one and deleted;
+// anything else of the user's in the program folder stays.
+TEST(RunRules, PackageNamesOfEarlierRuns) {
+  std::tm t{};
+  t.tm_year = 2024 - 1900;
+  t.tm_mday = 5;
+  const std::string shortStamp = PatchStamp(t, 1);
+  t.tm_mday = 25;
+  const std::string longStamp = PatchStamp(t, 1);
+  const struct {
+    std::string name;
+    bool package;
+  } cases[] = {
+      {"patch_" + shortStamp + ".7z", true},
+      {"patch_" + longStamp + ".zip", true},
+      {"patch_" + CurrentPatchStamp() + ".exe", true},
+      {"patch_" + shortStamp.substr(1) + ".7z", false},
+      {"patch_" + longStamp + "0.7z", false},
+      {"patch_" + shortStamp + ".7z.bak", false},
+      {"patch_" + shortStamp + ".ZIP", false},
+      {"patch_" + shortStamp, false},
+      {"patch_notes.txt", false},
+      {"Patch_" + shortStamp + ".7z", false},
+      {"old_patch_" + shortStamp + ".7z", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IsPatchPackageName(c.name), c.package) << c.name;
+}
+
 TEST(RunRules, FallbackReplacesTheFirst7z) {
   EXPECT_EQ(FallbackUrl("http://h/p/patch.7z"), "http://h/p/patch.exe");
   EXPECT_EQ(FallbackUrl("http://h/v.7z/patch.7z"), "http://h/v.exe/patch.7z");
