@@ -57,6 +57,9 @@ class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign {
   void LoadLogo();
   // Bound to OnChangeScale: the window's content follows the new DPI.
   void ScaleChanged(QObject* Sender);
+  // The run has ended the application (after a successful update).
+  bool Terminated() const { return FTerminated; }
+  const std::string& PatchFileName() const { return PatchFile; }
 
   // The logo drawn at twice its design size.
   std::vector<QImage> ImgList;
@@ -111,11 +114,6 @@ class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign {
   TTaggedTimer* TimerInstallerCheck = nullptr;
   int64_t FLastRepaint = 0;  // of the zip progress, in ms
   bool FTerminated = false;
-
- public:
-  // The run has ended the application (after a successful update).
-  bool Terminated() const { return FTerminated; }
-  const std::string& PatchFileName() const { return PatchFile; }
 };
 
 // Waits `milliseconds` while still handling the application's events.
