@@ -162,13 +162,16 @@ int WideCreateFile(const std::string& name, TFileAccess access, TFileDisposition
   const int fd = open(name.c_str(), flags, mode);
   if (fd < 0) return kInvalidHandle;
   struct stat st {};
-  if (fstat(fd, &st) == 0 && S_ISDIR(st.st_mode)) {
-    close(fd);
-    errno = EISDIR;
-    return kInvalidHandle;
+  int error = 0;
+  if (fstat(fd, &st) != 0) {
+    error = errno;  // what it holds is unknown, so it could not be emptied
+  } else if (S_ISDIR(st.st_mode)) {
+    error = EISDIR;
+  } else if (disposition == TFileDisposition::CreateAlways && st.st_size > 0 &&
+             ftruncate(fd, 0) != 0) {
+    error = errno;
   }
-  if (disposition == TFileDisposition::CreateAlways && st.st_size > 0 && ftruncate(fd, 0) != 0) {
-    const int error = errno;
+  if (error != 0) {
     close(fd);
     errno = error;
     return kInvalidHandle;
