@@ -1,11 +1,11 @@
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <ctime>
 #include <filesystem>
 
 #include "sevenzip/FileNames.h"
+#include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamWriter.h"
 #include "sevenzip/UpdateCallback.h"
@@ -191,33 +191,33 @@ int32_t TSevenZip::Add() {
     if (result != S_OK) return result;
 
     ClearVolumeNames();
+    // Written beside its final names and put in place only when complete:
+    // an archive that had the name survives a failure or a cancel.
     ComPtr<TMyStreamWriter> writer;
     if (FSFXCreate && WideFileExists(FSFXModule)) {
       FSevenZipFileName = WideChangeFileExt(FSevenZipFileName, ".exe");
-      if (!CopySFXModuleTo(FSevenZipFileName)) {
+      TOutputFile module;
+      if (!CopySFXModuleBeside(FSevenZipFileName, module)) {
         Report(kErrCreateSFX, FSevenZipFileName);
         return -1;
       }
-      writer = TMyStreamWriter::Create(&FLastError, FSevenZipFileName, Now(),
-                                       FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, true);
+      writer =
+          TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, Now(),
+                                        FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, std::move(module));
     } else {
-      writer = TMyStreamWriter::Create(&FLastError, FSevenZipFileName, Now(),
-                                       FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, false);
+      writer = TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, Now(),
+                                             FILE_ATTRIBUTE_ARCHIVE, FVolumeSize);
     }
     if (!writer) throw EAbort();
 
     result = outA->UpdateItems(writer.get(), static_cast<uint32_t>(callback->ItemCount()),
                                callback.get());
-    const std::vector<std::string> written = writer->FileNames();
-    if (!writer->Close() && result == S_OK) result = S_FALSE;
-    writer.reset();
+    if (result == S_OK && !writer->Commit()) result = S_FALSE;
     if (result == S_OK) {
-      FNamesOfVolumesWritten = written;
+      FNamesOfVolumesWritten = writer->FileNames();
       if (callback->AnySourceSkipped()) result = S_FALSE;
-    } else {
-      // A half-written archive would only look like one.
-      for (const std::string& name : written) unlink(name.c_str());
     }
+    writer.reset();  // what was not committed goes with it
   }
   RethrowPending();
   return result;

@@ -15,6 +15,7 @@
 
 class TSevenZip;
 class TMyArchiveUpdateCallback;
+class TOutputFile;
 
 namespace sevenzip {
 // The silent abort: raised by Add when its output file cannot be created
@@ -196,9 +197,9 @@ class TSevenZip {
   // Opens SZFileName in inA; false when the codec refuses it.
   bool OpenArchive(bool withCallback);
   bool IsExeName(const std::string& name) const;
-  // Copies SFXModule to `target`, which must not exist yet; LastError says
-  // why it failed.
-  bool CopySFXModuleTo(const std::string& target);
+  // A copy of SFXModule beside `target`, which must not exist yet, to be
+  // committed under that name; LastError says why it failed.
+  bool CopySFXModuleBeside(const std::string& target, TOutputFile& copy);
   void RethrowPending();
 
   int32_t FErrCode = 0;

@@ -1,12 +1,10 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <vector>
 
-#include "platform/Files.h"
 #include "sevenzip/FileNames.h"
+#include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
 
 namespace {
@@ -41,61 +39,38 @@ class TFile {
   TFile(const TFile&) = delete;
   TFile& operator=(const TFile&) = delete;
   int get() const { return FHandle; }
-  bool Close() {
-    const int handle = FHandle;
-    FHandle = kInvalidHandle;
-    return handle == kInvalidHandle || close(handle) == 0;
-  }
 
  private:
   int FHandle;
 };
 
-// A new file of our own named after `target`, opened for writing; its name
-// goes to `name`.
-int CreateBeside(const std::string& target, std::string& name) {
-  std::random_device random;
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    name = target + suffix;
-    const int fd = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
-    if (fd != kInvalidHandle || errno != EEXIST) return fd;
-  }
-  return kInvalidHandle;
-}
-
 }  // namespace
 
-bool TSevenZip::CopySFXModuleTo(const std::string& target) {
-  // An existing file is never replaced, so a failed copy is removed only
-  // when it was not refused for that: what is there then is ours.
+bool TSevenZip::CopySFXModuleBeside(const std::string& target, TOutputFile& copy) {
+  // An existing file is never replaced.
   if (WideFileExists(target)) {
     FLastError = EEXIST;
     return false;
   }
-  errno = 0;
-  if (platform::CopyFile(FSFXModule, target, /*failIfExists=*/true)) return true;
-  FLastError = errno != 0 ? errno : EISDIR;  // a folder as module sets none
-  if (FLastError != EEXIST) unlink(target.c_str());
+  if (copy.CopyBeside(FSFXModule, target)) return true;
+  FLastError = errno;
   return false;
 }
 
 bool TSevenZip::Convert7ztoSFX(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".exe");
   // The module keeps its permission bits, so the result can be run.
-  if (!CopySFXModuleTo(target)) {
+  TOutputFile out;
+  if (!CopySFXModuleBeside(target, out)) {
     Report(kErrSFXModule, FSevenZipFileName);
     return false;
   }
   TFile in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
-  TFile out(WideCreateFile(target, TFileAccess::ReadWrite, TFileDisposition::OpenExisting));
-  bool ok = in.get() != kInvalidHandle && out.get() != kInvalidHandle &&
-            FileSeek64(out.get(), 2, 0) >= 0 && CopyChunks(in.get(), 0, out.get());
-  ok = out.Close() && ok;
-  // A module without its archive is no self-extractor.
-  if (!ok) unlink(target.c_str());
-  return ok;
+  // A module without its archive is no self-extractor: the copy takes the
+  // name only when complete, and never from a file that appeared meanwhile.
+  const bool ok = in.get() != kInvalidHandle && FileSeek64(out.Handle(), 2, 0) >= 0 &&
+                  CopyChunks(in.get(), 0, out.Handle());
+  return ok && out.Commit(false);
 }
 
 bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
@@ -103,13 +78,9 @@ bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
   if (target == Fn) return false;  // it would overwrite its own source
   TFile in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
   if (in.get() == kInvalidHandle) return false;
-  // The copy goes beside the target and replaces it only when complete: an
-  // archive that was there survives a copy that fails.
-  std::string temp;
-  TFile out(CreateBeside(target, temp));
-  if (out.get() == kInvalidHandle) return false;
-  bool ok = CopyChunks(in.get(), FSFXOffset, out.get());
-  ok = out.Close() && ok && rename(temp.c_str(), target.c_str()) == 0;
-  if (!ok) unlink(temp.c_str());
-  return ok;
+  // The copy replaces the target only when complete: an archive that was
+  // there survives a copy that fails.
+  TOutputFile out;
+  return out.CreateBeside(target) && CopyChunks(in.get(), FSFXOffset, out.Handle()) &&
+         out.Commit(true);
 }

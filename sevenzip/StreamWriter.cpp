@@ -12,44 +12,62 @@ ComPtr<TMyStreamWriter> TMyStreamWriter::Create(int32_t* PLastError, const std::
                                                 std::optional<uint64_t> szDate, uint32_t FAttr,
                                                 uint32_t VolumeSize, bool CreateSFX) {
   ComPtr<TMyStreamWriter> writer(
-      new TMyStreamWriter(PLastError, sz, szDate, FAttr, VolumeSize, CreateSFX));
+      new TMyStreamWriter(PLastError, sz, szDate, FAttr, VolumeSize, CreateSFX, false));
   if (!writer->CreateNextVolume()) return {};  // releasing it reports the error
+  return writer;
+}
+
+ComPtr<TMyStreamWriter> TMyStreamWriter::CreateBeside(int32_t* PLastError, const std::string& sz,
+                                                      std::optional<uint64_t> szDate,
+                                                      uint32_t FAttr, uint32_t VolumeSize,
+                                                      TOutputFile Module) {
+  const bool sfx = Module.Handle() != kInvalidHandle;
+  ComPtr<TMyStreamWriter> writer(
+      new TMyStreamWriter(PLastError, sz, szDate, FAttr, VolumeSize, sfx, true));
+  if (sfx) {
+    writer->arcPosition = FileSeek64(Module.Handle(), 2, 0);  // the archive follows the module
+    writer->Files.push_back(std::move(Module));
+  } else if (!writer->CreateNextVolume()) {
+    return {};
+  }
   return writer;
 }
 
 TMyStreamWriter::TMyStreamWriter(int32_t* PLastError, const std::string& sz,
                                  std::optional<uint64_t> szDate, uint32_t FAttr,
-                                 uint32_t VolumeSize, bool CreateSFX)
+                                 uint32_t VolumeSize, bool CreateSFX, bool Beside)
     : arcName(sz),
       arcDate(szDate),
       arcAttr(FAttr),
       arcCreateSFX(CreateSFX),
       arcVolumeSize(VolumeSize),
-      FPLastError(PLastError) {}
+      FPLastError(PLastError),
+      FBeside(Beside) {}
 
 TMyStreamWriter::~TMyStreamWriter() {
   Close();
   if (FPLastError && MyLastError != 0) *FPLastError = MyLastError;
 }
 
+std::string TMyStreamWriter::VolumeName(size_t number) const {
+  if (arcVolumeSize == 0 || (arcCreateSFX && number == 1)) return arcName;
+  return arcName + "." + VolumeNumber(static_cast<int32_t>(number));
+}
+
 bool TMyStreamWriter::CreateNextVolume() {
-  const size_t k = Files.size();
-  Files.emplace_back();
-  TFiles& e = Files.back();
-  if (arcCreateSFX && k == 0) {
-    e.Name = arcName;
-    e.Handle = WideCreateFile(e.Name, TFileAccess::ReadWrite, TFileDisposition::OpenExisting);
-    if (e.Handle != kInvalidHandle) arcPosition = FileSeek64(e.Handle, 2, 0);
-  } else {
-    e.Name =
-        arcVolumeSize > 0 ? arcName + "." + VolumeNumber(static_cast<int32_t>(k) + 1) : arcName;
-    e.Handle = WideCreateFile(e.Name, TFileAccess::ReadWrite, TFileDisposition::CreateAlways);
-  }
-  if (e.Handle == kInvalidHandle) {
+  const std::string name = VolumeName(Files.size() + 1);
+  TOutputFile file;
+  bool created;
+  if (arcCreateSFX && Files.empty())
+    created = file.OpenInPlace(name);
+  else
+    created = FBeside ? file.CreateBeside(name) : file.CreateInPlace(name);
+  if (!created) {
     MyLastError = errno;
-    Files.pop_back();
     return false;
   }
+  if (arcCreateSFX && Files.empty()) arcPosition = FileSeek64(file.Handle(), 2, 0);
+  Files.push_back(std::move(file));
   MyLastError = 0;  // a volume created clears an earlier write error
   return true;
 }
@@ -83,7 +101,7 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
     while (done < Size) {
       uint32_t chunk = Size - done;
       if (offset + chunk > arcVolumeSize) chunk = static_cast<uint32_t>(arcVolumeSize - offset);
-      if (!WriteAll(Files[k].Handle, in + done, chunk, offset)) {
+      if (!WriteAll(Files[k].Handle(), in + done, chunk, offset)) {
         done = 0;
         break;
       }
@@ -91,7 +109,7 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
       ++k;
       offset = 0;
     }
-  } else if (WriteAll(Files[0].Handle, in, Size, arcPosition)) {
+  } else if (WriteAll(Files[0].Handle(), in, Size, arcPosition)) {
     done = Size;
   }
   arcPosition += done;
@@ -130,28 +148,46 @@ bool TMyStreamWriter::Close() {
   // stand, less the write bits for a read-only item.
   const bool ownBits = (arcAttr & FILE_ATTRIBUTE_UNIX_EXTENSION) != 0;
   const bool readOnly = (arcAttr & FILE_ATTRIBUTE_READONLY) != 0;
-  for (TFiles& e : Files) {
-    if (e.Handle == kInvalidHandle) continue;
+  for (TOutputFile& file : Files) {
+    const int handle = file.Handle();
+    if (handle == kInvalidHandle) continue;
     if (ownBits) {
-      fchmod(e.Handle, PermissionsFromAttributes(arcAttr, 0666));
+      fchmod(handle, PermissionsFromAttributes(arcAttr, 0666));
     } else if (readOnly) {
       struct stat st {};
-      if (fstat(e.Handle, &st) == 0) fchmod(e.Handle, st.st_mode & 0555);
+      if (fstat(handle, &st) == 0) fchmod(handle, st.st_mode & 0555);
     }
     if (arcDate) {
       int64_t seconds, nanoseconds;
       FileTimeToUnix(*arcDate, seconds, nanoseconds);
       const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
-      futimens(e.Handle, times);  // best effort: a date never fails the file
+      futimens(handle, times);  // best effort: a date never fails the file
     }
-    if (close(e.Handle) != 0 && MyLastError == 0) MyLastError = errno;
-    e.Handle = kInvalidHandle;
+    if (!file.Close() && MyLastError == 0) MyLastError = errno;
   }
   return MyLastError == 0;
 }
 
+bool TMyStreamWriter::Commit() {
+  if (!Close()) return false;
+  for (size_t k = 0; k < Files.size(); ++k) {
+    // A self-extractor never replaces a file of its name, as its module
+    // copy would not have.
+    if (!Files[k].Commit(!(arcCreateSFX && k == 0))) {
+      MyLastError = errno;
+      return false;
+    }
+  }
+  // An earlier set of more volumes would otherwise read on into its own.
+  if (arcVolumeSize > 0) {
+    size_t number = Files.size() + 1;
+    while (unlink(VolumeName(number).c_str()) == 0) ++number;
+  }
+  return true;
+}
+
 std::vector<std::string> TMyStreamWriter::FileNames() const {
   std::vector<std::string> names;
-  for (const TFiles& e : Files) names.push_back(e.Name);
+  for (const TOutputFile& file : Files) names.push_back(file.Name());
   return names;
 }

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <random>
 #include <stdexcept>
 
@@ -306,6 +307,82 @@ TEST_F(Creation, ProgressNamesEachFileWithItsSizeAndCountsTheWholePass) {
   ASSERT_FALSE(started.empty());
   EXPECT_EQ(started.back(), std::make_pair(dir / "src/payload.bin", int64_t{300000}));
   for (const auto& [name, size] : started) EXPECT_EQ(size, SizeOf(name)) << name;
+}
+
+TEST_F(Creation, AFailedAddKeepsTheArchiveThatWasThere) {
+  WriteFile(dir / "src/payload.bin", Noise(300000, 17));
+  WriteFile(dir / "src/old.bin", Noise(150000, 19));  // three volumes' worth
+  const auto cancel = [](TSevenZip* sender, const std::string&, int64_t position, int64_t) {
+    if (position > 0) sender->Cancel();
+  };
+  struct Case {
+    std::string name;
+    int32_t volumeSize;
+    rlim_t fileSizeLimit;  // 0: none
+    bool throwFromName;
+    bool cancelInProgress;
+  } cases[] = {
+      {"full disk", 0, 100000, false, false},
+      {"cancelled", 0, 0, false, true},
+      {"handler failed", 0, 0, true, false},
+      {"full disk, volumes", 60000, 30000, false, false},
+      {"cancelled, volumes", 60000, 0, false, true},
+  };
+  z.SetAddRootDir(dir / "src");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    z.SetVolumeSize(c.volumeSize);
+    z.OnProgress = nullptr;
+    z.OnSetAddName = nullptr;
+    ASSERT_EQ(AddAll("x.7z", {dir / "src/a.txt", dir / "src/notes.md", dir / "src/old.bin"}), 0);
+    const std::vector<std::string> before = Tree(dir.path());
+    std::vector<std::string> contents;
+    for (const std::string& name : z.NamesOfVolumesWritten()) contents.push_back(ReadFile(name));
+
+    if (c.cancelInProgress) z.OnProgress = cancel;
+    if (c.throwFromName)
+      z.OnSetAddName = [](TSevenZip*, uint32_t, std::string&) {
+        throw std::runtime_error("from the handler");
+      };
+    {
+      std::optional<TFileSizeLimit> limit;
+      if (c.fileSizeLimit > 0) limit.emplace(c.fileSizeLimit);
+      if (c.throwFromName)
+        EXPECT_THROW(AddAll("x.7z", {dir / "src/payload.bin"}), std::runtime_error);
+      else
+        EXPECT_NE(AddAll("x.7z", {dir / "src/payload.bin"}), 0);
+    }
+    EXPECT_EQ(Tree(dir.path()), before);  // nothing new is left behind
+    for (size_t v = 0; v < contents.size(); ++v) {
+      const std::string name =
+          c.volumeSize > 0 ? dir / "x.7z.00" + std::to_string(v + 1) : dir / "x.7z";
+      EXPECT_TRUE(ReadFile(name) == contents[v]) << name << " changed";
+    }
+    EXPECT_EQ(Names(c.volumeSize > 0 ? "x.7z.001" : "x.7z"),
+              (std::vector<std::string>{"a.txt", "notes.md", "old.bin"}));
+    for (const std::string& name : Tree(dir.path()))
+      if (name.rfind("x.7z", 0) == 0) std::filesystem::remove(dir / name);
+  }
+}
+
+TEST_F(Creation, ANewVolumeSetReplacesAnEarlierSetWhole) {
+  WriteFile(dir / "src/payload.bin", Noise(450000, 18));
+  z.SetAddRootDir(dir / "src");
+  z.SetVolumeSize(100000);
+  ASSERT_EQ(AddAll("v.7z", {dir / "src/payload.bin"}), 0);
+  ASSERT_TRUE(Exists(dir / "v.7z.005"));
+  z.SetVolumeSize(300000);
+  ASSERT_EQ(AddAll("v.7z", {dir / "src/payload.bin", dir / "src/a.txt"}), 0);
+  EXPECT_EQ(z.NamesOfVolumesWritten(),
+            (std::vector<std::string>{dir / "v.7z.001", dir / "v.7z.002"}));
+  for (const char* gone : {"v.7z.003", "v.7z.004", "v.7z.005"})
+    EXPECT_FALSE(Exists(dir / gone)) << gone;
+  EXPECT_EQ(Names("v.7z.001"), (std::vector<std::string>{"a.txt", "payload.bin"}));
+  EXPECT_EQ(Run7z({"t", "v.7z.001"}, dir.path()), 0);
+  // A single file of the same name is another archive: it stays.
+  WriteFile(dir / "w.7z", "mine");
+  ASSERT_EQ(AddAll("w.7z", {dir / "src/a.txt"}), 0);
+  EXPECT_EQ(ReadFile(dir / "w.7z"), "mine");
 }
 
 TEST_F(Creation, AnOutputThatCannotBeCreatedAborts) {
