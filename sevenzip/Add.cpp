@@ -7,6 +7,7 @@
 #include "sevenzip/FileNames.h"
 #include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
+#include "sevenzip/StreamReader.h"
 #include "sevenzip/StreamWriter.h"
 #include "sevenzip/UpdateCallback.h"
 
@@ -14,16 +15,27 @@ using namespace sevenzip;
 
 namespace {
 
-// A source entry as it will be stored. Links are followed to what they name;
-// only files and folders are taken (a pipe or a device has no content to
-// store, and reading one could wait forever).
-bool SourceInfo(const std::string& path, int64_t& size, uint64_t& mtime, uint32_t& attr) {
+// A source entry as it will be stored.
+struct TSource {
+  int64_t size = 0;
+  uint64_t mtime = 0;
+  uint32_t attr = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
+};
+
+// Links are followed to what they name; only files and folders are taken (a
+// pipe or a device has no content to store, and reading one could wait
+// forever).
+bool SourceInfo(const std::string& path, TSource& source) {
   struct stat st {};
   if (path.empty() || stat(path.c_str(), &st) != 0) return false;
   if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
-  size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
-  mtime = UnixToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-  attr = AttributesFromMode(st.st_mode);
+  source.size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
+  source.mtime = UnixToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
+  source.attr = AttributesFromMode(st.st_mode);
+  source.device = st.st_dev;
+  source.inode = st.st_ino;
   return true;
 }
 
@@ -89,24 +101,52 @@ class TSettings {
 
 }  // namespace
 
-void TSevenZip::AddDirEntry(TMyArchiveUpdateCallback& callback, const std::string& folder,
-                            int64_t& total) {
+// The items Add collects. The archive it writes, with every volume of that
+// name, is known by identity, so that no spelling of its name and no link
+// makes it a source: read while it is written, it would grow without end or
+// be stored as a garbage copy of itself. Its temporaries are made only after
+// the items are collected, so they are never among them.
+struct TSevenZip::TItems {
+  explicit TItems(TMyArchiveUpdateCallback& owner) : callback(owner) {}
+
+  void NoteOutput(const std::string& name) {
+    Note(name);
+    // Volumes up to the first gap; a self-extractor's start at .002.
+    for (int32_t number = 1;; ++number)
+      if (!Note(name + "." + VolumeNumber(number)) && number > 1) break;
+  }
+  void Take(const std::string& path, const TSource& source) {
+    for (const auto& [device, inode] : output)
+      if (source.device == device && source.inode == inode) return;
+    callback.AddItem(path, source.size, source.mtime, source.attr);
+    total += source.size;
+  }
+
+  TMyArchiveUpdateCallback& callback;
+  int64_t total = 0;
+
+ private:
+  bool Note(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return false;
+    output.emplace_back(st.st_dev, st.st_ino);
+    return true;
+  }
+  std::vector<std::pair<dev_t, ino_t>> output;
+};
+
+void TSevenZip::AddDirEntry(TItems& items, const std::string& folder) {
   const std::string name = WideExcludeBackslash(folder);
-  int64_t size;
-  uint64_t mtime;
-  uint32_t attr;
-  if (!SourceInfo(name.empty() ? "." : name, size, mtime, attr) ||
-      !(attr & FILE_ATTRIBUTE_DIRECTORY))
+  TSource source;
+  if (!SourceInfo(name.empty() ? "." : name, source) || !(source.attr & FILE_ATTRIBUTE_DIRECTORY))
     return;
   // The folder the pattern starts from makes no item when it is the root
   // that stored names are relative to.
-  if (callback.RelativeName(name, true).empty()) return;
-  callback.AddItem(name, size, mtime, attr);
-  total += size;
+  if (items.callback.RelativeName(name, true).empty()) return;
+  items.Take(name, source);
 }
 
-void TSevenZip::ScanDir(TMyArchiveUpdateCallback& callback, const std::string& folder,
-                        const std::string& pattern, int64_t& total) {
+void TSevenZip::ScanDir(TItems& items, const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
   std::error_code error;
   for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
@@ -117,19 +157,16 @@ void TSevenZip::ScanDir(TMyArchiveUpdateCallback& callback, const std::string& f
   for (const std::string& name : names) {
     if (FMainCancel) return;
     const std::string path = folder + name;
-    int64_t size;
-    uint64_t mtime;
-    uint32_t attr;
-    if (!SourceInfo(path, size, mtime, attr)) continue;
-    if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+    TSource source;
+    if (!SourceInfo(path, source)) continue;
+    if (source.attr & FILE_ATTRIBUTE_DIRECTORY) {
       // A linked folder could lead in circles; only folders need the look.
       struct stat link {};
       if (lstat(path.c_str(), &link) != 0 || S_ISLNK(link.st_mode)) continue;
-      if (!(FAddOptions & AddStoreOnlyFilename)) callback.AddItem(path, size, mtime, attr);
-      if (FAddOptions & AddRecurseDirs) ScanDir(callback, AddBackslash(path), pattern, total);
+      if (!(FAddOptions & AddStoreOnlyFilename)) items.Take(path, source);
+      if (FAddOptions & AddRecurseDirs) ScanDir(items, AddBackslash(path), pattern);
     } else if (pattern == ".*" || WideExtractFileExt(name) == pattern) {
-      callback.AddItem(path, size, mtime, attr);
-      total += size;
+      items.Take(path, source);
     }
   }
 }
@@ -147,27 +184,28 @@ int32_t TSevenZip::Add() {
     FRootDir = WideUpper(FRootDir);
     callback->RootDir = AddBackslash(FRootDir);
 
-    int64_t total = 0;
+    const bool sfx = FSFXCreate && WideFileExists(FSFXModule);
+    const std::string output =
+        sfx ? WideChangeFileExt(FSevenZipFileName, ".exe") : FSevenZipFileName;
+    TItems items(*callback.get());
+    items.NoteOutput(output);
     for (const std::string& entry : Ffiles.WStrings) {
       const size_t star = entry.find('*');
       if (star != std::string::npos) {
         const std::string folder = AddBackslash(entry.substr(0, star));
-        AddDirEntry(*callback.get(), folder, total);
-        ScanDir(*callback.get(), folder, entry.substr(star + 1, 8), total);
+        AddDirEntry(items, folder);
+        ScanDir(items, folder, entry.substr(star + 1, 8));
         continue;
       }
-      int64_t size;
-      uint64_t mtime;
-      uint32_t attr;
-      if (!SourceInfo(entry, size, mtime, attr)) continue;
+      TSource source;
+      if (!SourceInfo(entry, source)) continue;
       const std::string path = WideExcludeBackslash(entry);
       // The root itself would be stored without a name, as with a pattern.
-      if (callback->RelativeName(path, attr & FILE_ATTRIBUTE_DIRECTORY).empty()) continue;
-      callback->AddItem(path, size, mtime, attr);
-      total += size;
+      if (callback->RelativeName(path, source.attr & FILE_ATTRIBUTE_DIRECTORY).empty()) continue;
+      items.Take(path, source);
     }
     callback->TrimItems();
-    if (OnPreProgress) OnPreProgress(this, total);
+    if (OnPreProgress) OnPreProgress(this, items.total);
 
     if (callback->ItemCount() == 0) {
       Report(kErrNoFilesToAdd, "");
@@ -194,8 +232,8 @@ int32_t TSevenZip::Add() {
     // Written beside its final names and put in place only when complete:
     // an archive that had the name survives a failure or a cancel.
     ComPtr<TMyStreamWriter> writer;
-    if (FSFXCreate && WideFileExists(FSFXModule)) {
-      FSevenZipFileName = WideChangeFileExt(FSevenZipFileName, ".exe");
+    if (sfx) {
+      FSevenZipFileName = output;
       TOutputFile module;
       if (!CopySFXModuleBeside(FSevenZipFileName, module)) {
         Report(kErrCreateSFX, FSevenZipFileName);

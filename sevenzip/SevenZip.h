@@ -191,9 +191,9 @@ class TSevenZip {
   void ClearVolumeNames() { FNamesOfVolumesWritten.clear(); }
   int32_t FindItemIndex(const std::string& name);
   int32_t ListItems();
-  void AddDirEntry(TMyArchiveUpdateCallback& callback, const std::string& folder, int64_t& total);
-  void ScanDir(TMyArchiveUpdateCallback& callback, const std::string& folder,
-               const std::string& pattern, int64_t& total);
+  struct TItems;  // what Add collects
+  void AddDirEntry(TItems& items, const std::string& folder);
+  void ScanDir(TItems& items, const std::string& folder, const std::string& pattern);
   // Opens SZFileName in inA; false when the codec refuses it.
   bool OpenArchive(bool withCallback);
   bool IsExeName(const std::string& name) const;

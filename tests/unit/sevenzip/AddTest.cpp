@@ -309,6 +309,44 @@ TEST_F(Creation, ProgressNamesEachFileWithItsSizeAndCountsTheWholePass) {
   for (const auto& [name, size] : started) EXPECT_EQ(size, SizeOf(name)) << name;
 }
 
+TEST_F(Creation, AnArchiveInsideTheFolderItAddsLeavesItselfOut) {
+  std::filesystem::create_symlink(dir / "src/pkg.7z", dir / "src/link.7z");
+  const std::vector<std::string> folderFiles = {
+      "B.TXT",     "a.txt",       "notes.md",         "sub/",
+      "sub/c.txt", "sub/deeper/", "sub/deeper/d.txt", "sub/deeper/e.bin"};
+  struct Case {
+    std::string name;
+    int32_t volumeSize;
+    std::vector<std::string> entries;
+    std::vector<std::string> stored;
+  } cases[] = {
+      {"pattern", 0, {dir / "src/*.*"}, folderFiles},
+      {"volumes", 2000, {dir / "src/*.*"}, folderFiles},
+      // Other spellings of the archive, and a link to it.
+      {"named",
+       0,
+       {dir / "src/a.txt", dir / "src/pkg.7z", dir / "src/sub/../pkg.7z", dir / "src/link.7z",
+        dir / "src/pkg.7z.001"},
+       {"a.txt"}},
+  };
+  WriteFile(dir / "src/sub/deeper/e.bin", Noise(5000, 16));  // several volumes' worth
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    z.SetVolumeSize(c.volumeSize);
+    const std::string archive = c.volumeSize > 0 ? "src/pkg.7z.001" : "src/pkg.7z";
+    // Reading the archive while it is written would grow it without end.
+    TFileSizeLimit limit(64 << 20);
+    ASSERT_EQ(AddAll("src/pkg.7z", c.entries), 0);
+    ASSERT_EQ(AddAll("src/pkg.7z", c.entries), 0);  // now it is there to be found
+    EXPECT_EQ(Names(archive), c.stored);
+    EXPECT_EQ(Run7z({"t", archive}, dir.path()), 0);
+    for (const std::string& name : Tree(dir / "src"))
+      if (name.rfind("pkg.7z", 0) == 0) std::filesystem::remove(dir / ("src/" + name));
+  }
+}
+
 TEST_F(Creation, AFailedAddKeepsTheArchiveThatWasThere) {
   WriteFile(dir / "src/payload.bin", Noise(300000, 17));
   WriteFile(dir / "src/old.bin", Noise(150000, 19));  // three volumes' worth
