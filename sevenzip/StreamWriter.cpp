@@ -92,7 +92,9 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
   const auto* in = static_cast<const uint8_t*>(Data);
   uint32_t done = 0;
   if (arcVolumeSize > 0) {
-    const int64_t needed = (arcPosition + Size) / arcVolumeSize + 1;
+    // A volume is made only when a byte goes into it: a write that ends on
+    // a volume's end leaves no empty volume after it.
+    const int64_t needed = (arcPosition + Size + arcVolumeSize - 1) / arcVolumeSize;
     while (static_cast<int64_t>(Files.size()) < needed) {
       if (!CreateNextVolume()) return S_FALSE;
     }

@@ -233,8 +233,10 @@ TEST(StreamWriter, CutsTheOutputIntoVolumes) {
     EXPECT_EQ(writer->Seek(-500, 2, &position), S_OK);
     EXPECT_EQ(position, 1500u);
     EXPECT_EQ(writer->Write("XY", 2, &done), S_OK);
+    EXPECT_EQ(writer->Write("", 0, &done), S_OK);
+    EXPECT_EQ(writer->FileNames(), (std::vector<std::string>{dir / "b.7z.001", dir / "b.7z.002"}));
   }
-  EXPECT_EQ(SizeOf(dir / "b.7z.003"), 0);  // already made by the write ending at 2000
+  EXPECT_FALSE(Exists(dir / "b.7z.003"));  // the write ending at 2000 put nothing there
   EXPECT_EQ(ReadFile(dir / "b.7z.002").substr(500, 2), "XY");
 }
 
