@@ -39,10 +39,12 @@ TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool a
   TFiles first;
   first.Name = sz;
   first.Handle = WideCreateFile(sz, TFileAccess::Read, TFileDisposition::OpenExisting);
-  if (first.Handle != kInvalidHandle)
+  if (first.Handle != kInvalidHandle) {
     first.Size = FileSeek64(first.Handle, 2, 0);
-  else
+    first.Measured = true;
+  } else {
     FOpenError = errno;
+  }
   // Only volumes are ever asked for, so only an archive needs to know.
   first.OnRemovableDrive = asArchive && IsNotFixedDrive(WideExtractFilePath(sz));
   Files.push_back(first);
@@ -98,44 +100,53 @@ HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize
   // Find the volume that holds the position. Sizes stay known after a
   // volume is closed, so only volumes never opened are opened to measure.
   size_t k = 0;
-  int64_t total = 0;
+  int64_t start = 0;  // where volume k begins
   for (;; ++k) {
-    if (k >= Files.size()) {  // past the last volume: no data
-      return MyLastError ? S_FALSE : S_OK;
-    }
-    if (Files[k].Handle == kInvalidHandle && Files[k].Size == 0 &&
-        !OpenVolume(static_cast<int32_t>(k) + 1))
-      return S_FALSE;
-    total += Files[k].Size;
-    if (arcPosition < total) break;
+    const TVolume volume = Measure(k, start);
+    if (volume == TVolume::Missing) return S_FALSE;
+    if (volume == TVolume::PastEnd) return MyLastError ? S_FALSE : S_OK;  // no data
+    if (arcPosition < start + Files[k].Size) break;
+    start += Files[k].Size;
+    CloseVolume(Files[k]);  // passed: reopened when its bytes are read
   }
-  int64_t offset = arcPosition - (total - Files[k].Size);
+  int64_t offset = arcPosition - start;
 
   uint32_t done = 0;
-  while (done < Size && k < Files.size()) {
-    if (Files[k].Handle == kInvalidHandle && !OpenVolume(static_cast<int32_t>(k) + 1))
-      return S_FALSE;
-    const int64_t available = Files[k].Size - offset;
-    const uint32_t chunk =
-        static_cast<uint32_t>(std::min<int64_t>(Size - done, std::max<int64_t>(available, 0)));
-    const ssize_t count = pread(Files[k].Handle, out + done, chunk, offset);
-    if (count < 0) {
-      MyLastError = errno;
-      done = 0;
-      break;
+  while (done < Size) {
+    const uint32_t chunk = static_cast<uint32_t>(
+        std::min<int64_t>(Size - done, std::max<int64_t>(Files[k].Size - offset, 0)));
+    if (chunk > 0) {
+      if (Files[k].Handle == kInvalidHandle && !OpenVolume(static_cast<int32_t>(k) + 1))
+        return S_FALSE;
+      const ssize_t count = pread(Files[k].Handle, out + done, chunk, offset);
+      if (count < 0) {
+        MyLastError = errno;
+        done = 0;
+        break;
+      }
+      done += static_cast<uint32_t>(count);
+      if (static_cast<uint32_t>(count) < chunk) break;  // the volume shrank
     }
-    done += static_cast<uint32_t>(count);
-    if (static_cast<uint32_t>(count) < chunk) break;  // the volume shrank
-    if (done < Size) {
-      // Moving on: the volume just finished is not needed any more.
-      CloseVolume(Files[k]);
-      ++k;
-      offset = 0;
-    }
+    if (done == Size) break;
+    // Moving on: the volume just finished is not needed any more.
+    start += Files[k].Size;
+    CloseVolume(Files[k]);
+    ++k;
+    offset = 0;
+    const TVolume next = Measure(k, start);
+    if (next == TVolume::Missing) return S_FALSE;
+    if (next == TVolume::PastEnd) break;
   }
   arcPosition += done;
   if (ProcessedSize) *ProcessedSize = done;
   return MyLastError ? S_FALSE : S_OK;
+}
+
+TMyStreamReader::TVolume TMyStreamReader::Measure(size_t k, int64_t start) {
+  if (k < Files.size() && Files[k].Measured) return TVolume::Known;
+  // Past the table only while the start header says bytes are still to come.
+  if (k >= Files.size() && (!FHeaderSize || start >= arcSize)) return TVolume::PastEnd;
+  return OpenVolume(static_cast<int32_t>(k) + 1) ? TVolume::Known : TVolume::Missing;
 }
 
 HRESULT TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
@@ -193,17 +204,13 @@ bool TMyStreamReader::MeasureArchive() {
     FSizeKnown = true;
     return true;
   }
+  // The size is the header's, not the sum of the volumes found: reads then
+  // open the volumes as they reach them and ask for any that is missing,
+  // wherever it lies, instead of ending the archive at a gap.
   if (Files.size() <= 1 && !OpenLastVolume()) return false;
-  int64_t total = 0;
-  for (size_t k = 0; k < Files.size(); ++k) {
-    if (Files[k].Handle == kInvalidHandle && Files[k].Size == 0) {
-      if (!OpenVolume(static_cast<int32_t>(k) + 1)) return false;
-      if (k > 0) CloseVolume(Files[k]);  // reopened when its bytes are read
-    }
-    total += Files[k].Size;
-  }
-  arcSize = total;
+  arcSize = expected;
   FSizeKnown = true;
+  FHeaderSize = true;
   FMultivolume = true;
   return true;
 }
@@ -238,6 +245,7 @@ bool TMyStreamReader::OpenVolume(int32_t Index) {
     }
   }
   e.Size = FileSeek64(e.Handle, 2, 0);
+  e.Measured = true;
   FileSeek64(e.Handle, 0, 0);
   return e.Size > 0;
 }
@@ -284,7 +292,9 @@ bool TMyStreamReader::OpenLastVolume() {
     if (number <= 1 || number > kMaxVolumes) continue;
     if (Files.size() < static_cast<size_t>(number)) Files.resize(number);
     Files[number - 1].Name = name;
-    return OpenVolume(number);
+    // An empty last volume is what a writer may leave when the archive fills
+    // the volumes before it exactly; it holds no byte of the archive.
+    return OpenVolume(number) || Files[number - 1].Measured;
   }
 }
 

@@ -14,6 +14,7 @@ struct TFiles {
   int Handle = kInvalidHandle;
   int64_t Size = 0;
   bool OnRemovableDrive = false;
+  bool Measured = false;  // Size is the file's, also once it is closed again
 };
 using TArrayOfFiles = std::vector<TFiles>;
 
@@ -44,8 +45,12 @@ class TMyStreamReader final
 
  private:
   ~TMyStreamReader() override;
-  // Learns the archive's full size, finding and measuring its volumes.
+  // Learns the archive's full size, and whether it goes on in volumes.
   bool MeasureArchive();
+  enum class TVolume { Known, Missing, PastEnd };
+  // Volume k (starting at `start` in the archive), measured, opening or
+  // asking for it when it never was.
+  TVolume Measure(size_t k, int64_t start);
   std::string VolumeName(int32_t Index) const;
   std::string FindLastVolumeName(const std::string& name) const;
   // The owner's finding applies to the self-extractor it was made for: an
@@ -62,8 +67,9 @@ class TMyStreamReader final
   bool FArchive;
   int32_t MyLastError = 0;
   bool FMultivolume = false;
-  int64_t FStart = 0;       // where the archive starts in the first file
-  bool FSizeKnown = false;  // arcSize may be told to the codec
+  int64_t FStart = 0;        // where the archive starts in the first file
+  bool FSizeKnown = false;   // arcSize may be told to the codec
+  bool FHeaderSize = false;  // arcSize is what the start header says
   int32_t FOpenError = 0;
 };
 

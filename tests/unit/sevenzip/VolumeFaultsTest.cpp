@@ -55,6 +55,50 @@ class VolumeFaults : public testing::Test {
   std::vector<std::string> messages;
 };
 
+TEST_F(VolumeFaults, AMissingVolumeIsAskedForWhereverItLies) {
+  MakeFourVolumes();
+  struct Case {
+    int missing;
+    std::vector<std::string> titles;  // the guess of the last volume stops at a gap after .001
+  } cases[] = {
+      {2, {"Select last volume"}},
+      {3, {}},
+      {4, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.missing);
+    const std::string volume = dir / ("x.7z.00" + std::to_string(c.missing));
+    std::filesystem::rename(volume, dir / "moved.bin");
+    std::vector<std::string> titles, asked;
+    AnswerDialog(titles, dir / "x.7z.004");
+    z.OnOpenVolume = [&](std::string& name, bool, bool&) {
+      asked.push_back(name);
+      name = dir / "moved.bin";
+    };
+    EXPECT_EQ(ExtractFrom("x.7z.001"), 0);
+    EXPECT_TRUE(ExtractedWhole()) << "content differs";
+    EXPECT_EQ(asked, (std::vector<std::string>{volume}));
+    EXPECT_EQ(titles, c.titles);
+    EXPECT_TRUE(messages.empty());
+    std::filesystem::rename(dir / "moved.bin", volume);
+  }
+}
+
+TEST_F(VolumeFaults, ASetThatEndsInAnEmptyVolumeIsRead) {
+  // As another writer leaves it when the archive fills the volumes before
+  // the last exactly.
+  ASSERT_EQ(Run7z({"a", "-mx0", "../whole.7z", "payload.bin", "small.txt"}, dir / "src"), 0);
+  const std::string whole = ReadFile(dir / "whole.7z");
+  const size_t half = whole.size() / 2;
+  WriteFile(dir / "x.7z.001", whole.substr(0, half));
+  WriteFile(dir / "x.7z.002", whole.substr(half));
+  WriteFile(dir / "x.7z.003", "");
+  ASSERT_EQ(Run7z({"t", "x.7z.001"}, dir.path()), 0);
+  EXPECT_EQ(ExtractFrom("x.7z.001"), 0);
+  EXPECT_TRUE(ExtractedWhole()) << "content differs";
+  EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(VolumeFaults, VolumesThatHoldTheArchiveExactlyAreAllThereIs) {
   z.SetAddRootDir(dir / "src");
   const auto addInto = [&](const std::string& name) {
