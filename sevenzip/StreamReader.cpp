@@ -227,14 +227,20 @@ bool TMyStreamReader::OpenVolume(int32_t Index) {
   if (Files.size() < static_cast<size_t>(Index)) Files.resize(Index);
   TFiles& e = Files[Index - 1];
   if (e.Name.empty()) e.Name = VolumeName(Index);
+  // The event is asked once. When its answer does not open either, the
+  // dialog asks from then on, as for the last volume: an event that never
+  // cancels cannot keep the read asking forever, and without a dialog the
+  // volume is missing.
+  bool eventAsked = false;
   while (e.Handle == kInvalidHandle) {
     e.Handle = WideCreateFile(e.Name, TFileAccess::Read, TFileDisposition::OpenExisting);
     if (e.Handle != kInvalidHandle) break;
     bool cancel = false;
-    bool answered = false;
-    if (FOnOpenVolume) {
-      answered = !FSevenZip ||
-                 FSevenZip->Guard([&] { FOnOpenVolume(e.Name, e.OnRemovableDrive, cancel); });
+    if (FOnOpenVolume && !eventAsked) {
+      eventAsked = true;
+      const bool answered = !FSevenZip || FSevenZip->Guard([&] {
+        FOnOpenVolume(e.Name, e.OnRemovableDrive, cancel);
+      });
       if (!answered) cancel = true;
     } else {
       cancel = !BrowseForFile("Select volume", e.Name);

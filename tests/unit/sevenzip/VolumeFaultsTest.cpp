@@ -84,6 +84,39 @@ TEST_F(VolumeFaults, AMissingVolumeIsAskedForWhereverItLies) {
   }
 }
 
+TEST_F(VolumeFaults, AnEventThatNeverCancelsEndsWithTheMissingVolume) {
+  MakeFourVolumes();
+  std::filesystem::remove(dir / "x.7z.003");
+  struct Case {
+    std::string name;
+    std::string dialogAnswer;  // empty: the dialog is cancelled
+    std::vector<std::string> titles;
+  } cases[] = {
+      {"no dialog", "", {}},
+      {"dialog cancelled", "", {"Select volume"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    messages.clear();
+    std::vector<std::string> titles;
+    if (c.titles.empty())
+      z.OnBrowseForFile = nullptr;
+    else
+      AnswerDialog(titles, c.dialogAnswer);
+    int asked = 0;
+    z.OnOpenVolume = [&](std::string&, bool, bool& Cancel) {
+      // "Try again" with the same missing name; the way out is only there
+      // so that a loop fails the test instead of hanging it.
+      Cancel = ++asked >= 20;
+    };
+    EXPECT_EQ(ExtractFrom("x.7z.001"), -1);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(titles, c.titles);
+    EXPECT_EQ(z.ErrCode(), kErrFileNotFound);
+    EXPECT_EQ(messages, (std::vector<std::string>{"1 File not found " + (dir / "x.7z.001")}));
+  }
+}
+
 TEST_F(VolumeFaults, ASetThatEndsInAnEmptyVolumeIsRead) {
   // As another writer leaves it when the archive fills the volumes before
   // the last exactly.
