@@ -350,23 +350,23 @@ TEST_F(Creation, AnArchiveInsideTheFolderItAddsLeavesItselfOut) {
 TEST_F(Creation, AFailedAddKeepsTheArchiveThatWasThere) {
   WriteFile(dir / "src/payload.bin", Noise(300000, 17));
   WriteFile(dir / "src/old.bin", Noise(150000, 19));  // three volumes' worth
-  const auto cancel = [](TSevenZip* sender, const std::string&, int64_t position, int64_t) {
-    if (position > 0) sender->Cancel();
-  };
+  WriteFile(dir / "module.sfx", std::string(1000, 'M'));
+  enum TFailure { kFullDisk, kCancel, kHandlerThrows };
   struct Case {
     std::string name;
     int32_t volumeSize;
-    rlim_t fileSizeLimit;  // 0: none
-    bool throwFromName;
-    bool cancelInProgress;
+    TFailure failure;
+    bool selfExtractor;
   } cases[] = {
-      {"full disk", 0, 100000, false, false},
-      {"cancelled", 0, 0, false, true},
-      {"handler failed", 0, 0, true, false},
-      {"full disk, volumes", 60000, 30000, false, false},
-      {"cancelled, volumes", 60000, 0, false, true},
+      {"full disk", 0, kFullDisk, false},
+      {"cancelled", 0, kCancel, false},
+      {"handler failed", 0, kHandlerThrows, false},
+      {"full disk, volumes", 60000, kFullDisk, false},
+      {"cancelled, volumes", 60000, kCancel, false},
+      {"cancelled self-extractor", 0, kCancel, true},
   };
   z.SetAddRootDir(dir / "src");
+  z.SetSFXModule(dir / "module.sfx");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     z.SetVolumeSize(c.volumeSize);
@@ -377,19 +377,27 @@ TEST_F(Creation, AFailedAddKeepsTheArchiveThatWasThere) {
     std::vector<std::string> contents;
     for (const std::string& name : z.NamesOfVolumesWritten()) contents.push_back(ReadFile(name));
 
-    if (c.cancelInProgress) z.OnProgress = cancel;
-    if (c.throwFromName)
+    z.SetSFXCreate(c.selfExtractor);
+    if (c.failure == kCancel)
+      z.OnProgress = [](TSevenZip* sender, const std::string&, int64_t position, int64_t) {
+        if (position > 0) sender->Cancel();
+      };
+    if (c.failure == kHandlerThrows)
       z.OnSetAddName = [](TSevenZip*, uint32_t, std::string&) {
         throw std::runtime_error("from the handler");
       };
     {
       std::optional<TFileSizeLimit> limit;
-      if (c.fileSizeLimit > 0) limit.emplace(c.fileSizeLimit);
-      if (c.throwFromName)
+      if (c.failure == kFullDisk) limit.emplace(c.volumeSize > 0 ? c.volumeSize / 2 : 100000);
+      if (c.failure == kHandlerThrows)
         EXPECT_THROW(AddAll("x.7z", {dir / "src/payload.bin"}), std::runtime_error);
       else
         EXPECT_NE(AddAll("x.7z", {dir / "src/payload.bin"}), 0);
     }
+    if (c.failure == kCancel) {
+      EXPECT_EQ(z.ErrCode(), kErrUserCanceled);
+    }
+    z.SetSFXCreate(false);
     EXPECT_EQ(Tree(dir.path()), before);  // nothing new is left behind
     for (size_t v = 0; v < contents.size(); ++v) {
       const std::string name =

@@ -257,6 +257,28 @@ TEST(StreamWriter, ReplacesWhatWasThereBefore) {
   EXPECT_EQ(error, 0);
 }
 
+TEST(StreamWriter, AnArchiveWrittenBesideItsNameReplacesItOnlyWhenCommitted) {
+  TempDir dir;
+  WriteFile(dir / "a.7z", "old");
+  int32_t error = 0;
+  for (const bool commit : {false, true}) {
+    SCOPED_TRACE(commit);
+    auto writer = TMyStreamWriter::CreateBeside(&error, dir / "a.7z", std::nullopt, 0x20, 0);
+    ASSERT_TRUE(writer);
+    uint32_t done = 0;
+    EXPECT_EQ(writer->Write("new", 3, &done), S_OK);
+    EXPECT_EQ(ReadFile(dir / "a.7z"), "old");
+    EXPECT_EQ(writer->FileNames(), (std::vector<std::string>{dir / "a.7z"}));
+    if (commit) {
+      EXPECT_TRUE(writer->Commit());
+    }
+    writer.reset();
+    EXPECT_EQ(ReadFile(dir / "a.7z"), commit ? "new" : "old");
+    EXPECT_EQ(Tree(dir.path()), (std::vector<std::string>{"a.7z"}));
+  }
+  EXPECT_EQ(error, 0);
+}
+
 TEST(StreamWriter, AppendsToAnExistingModule) {
   TempDir dir;
   WriteFile(dir / "a.exe", "MODULE");
