@@ -54,8 +54,7 @@ std::vector<std::string> TemporaryLeftovers(const std::string& folder) {
   std::vector<std::string> found;
   for (const auto& [path, content] : ReadFolderState(folder)) {
     const std::string name = fs::path(path).filename().string();
-    if (name.rfind(".7z-", 0) == 0 || name.rfind(".~", 0) == 0 || name.rfind(".updater-", 0) == 0)
-      found.push_back(path);
+    if (name.rfind(".~", 0) == 0 || name.rfind(".updater-", 0) == 0) found.push_back(path);
   }
   return found;
 }

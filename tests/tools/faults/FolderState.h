@@ -21,8 +21,8 @@ FolderState ReadFolderState(const std::string& folder,
                             FolderDetail detail = FolderDetail::Contents);
 
 // Paths under `folder` whose name marks unfinished work of a writer or an
-// update: temporary files (".~...", the 7z extraction's ".7z-..."), and
-// journals and the originals they keep (".updater-...").
+// update: temporary files (".~..."), and journals and the originals they keep
+// (".updater-...").
 std::vector<std::string> TemporaryLeftovers(const std::string& folder);
 
 // What changed between two states, one line a path, for failure messages.
