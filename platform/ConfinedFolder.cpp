@@ -1,65 +1,34 @@
 #include "platform/ConfinedFolder.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <cstdlib>
+#include <fstream>
 
-#include "platform/ProcessExists.h"
+#include "platform/FolderWalk.h"
+#include "platform/Temporaries.h"
+#include "platform/UpdateJournal.h"
 
 namespace platform {
 
 namespace {
 
-std::string Describe(const std::string& what, const std::string& name) {
-  return what + " \"" + name + "\": " + std::strerror(errno);
+std::string Quoted(const std::string& path) {
+  return "\"" + path + "\"";
 }
 
-std::atomic<unsigned> temporaryCounter{0};
-
-bool AllDigits(const std::string& text, size_t from, size_t to) {
-  if (from >= to) return false;
-  for (size_t i = from; i < to; ++i)
-    if (text[i] < '0' || text[i] > '9') return false;
-  return true;
-}
-
-// The writer's process id in a temporary name of ours (".~", the target,
-// ".", the id, ".", a counter), 0 for any other name.
-pid_t TemporaryOwner(const std::string& name) {
-  if (name.rfind(".~", 0) != 0) return 0;
-  const size_t counterDot = name.rfind('.');
-  if (counterDot == std::string::npos || counterDot < 3) return 0;
-  const size_t pidDot = name.rfind('.', counterDot - 1);
-  if (pidDot == std::string::npos || pidDot < 2 || counterDot - pidDot - 1 > 9) return 0;
-  if (!AllDigits(name, pidDot + 1, counterDot) || !AllDigits(name, counterDot + 1, name.size()))
-    return 0;
-  return static_cast<pid_t>(std::stol(name.substr(pidDot + 1, counterDot - pidDot - 1)));
-}
-
-// A process killed while it wrote an entry leaves its temporary file behind,
-// as large as the entry, and nothing else would ever remove it. Those of
-// processes that are gone are removed from a folder before we write there.
-void SweepStaleTemporaries(int dir) {
-  const int listing = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listing < 0) return;
-  DIR* entries = ::fdopendir(listing);
-  if (!entries) {
-    ::close(listing);
-    return;
-  }
-  while (const dirent* entry = ::readdir(entries)) {
-    const pid_t owner = TemporaryOwner(entry->d_name);
-    if (owner <= 0 || static_cast<uint32_t>(owner) == CurrentProcessId()) continue;
-    // A process that still exists, even one we may not signal, keeps its file.
-    if (ProcessExists(static_cast<uint32_t>(owner))) continue;
-    ::unlinkat(dir, entry->d_name, 0);
-  }
-  ::closedir(entries);
+// The process's umask without changing it (umask() itself only sets it,
+// which another thread could see).
+uint32_t CurrentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line))
+    if (line.rfind("Umask:", 0) == 0) return std::strtoul(line.c_str() + 6, nullptr, 8) & 0777;
+  return 022;
 }
 
 }  // namespace
@@ -86,122 +55,188 @@ bool SplitEntryPath(const std::string& name, std::vector<std::string>* component
   return flush();
 }
 
-PendingFile::PendingFile(int dirFd, int fd, std::string tempName, std::string targetName)
-    : dirFd_(dirFd), fd_(fd), tempName_(std::move(tempName)), targetName_(std::move(targetName)) {}
+PendingFile::PendingFile(std::shared_ptr<const UniqueFd> folder, UniqueFd file,
+                         std::string tempName, std::string targetName, std::string path)
+    : folder_(std::move(folder)),
+      file_(std::move(file)),
+      tempName_(std::move(tempName)),
+      targetName_(std::move(targetName)),
+      path_(std::move(path)) {}
 
 PendingFile::~PendingFile() {
-  if (fd_ >= 0) ::close(fd_);
-  if (!committed_) ::unlinkat(dirFd_, tempName_.c_str(), 0);
-  ::close(dirFd_);
+  file_.reset();
+  if (!committed_) ::unlinkat(folder_->get(), tempName_.c_str(), 0);
 }
 
-bool PendingFile::Write(const void* data, size_t size) {
-  const char* p = static_cast<const char*>(data);
-  while (size > 0) {
-    const ssize_t n = ::write(fd_, p, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      error_ = Describe("cannot write", targetName_);
-      return false;
-    }
-    p += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
+Result PendingFile::Write(const void* data, size_t size) {
+  if (!WriteAll(file_.get(), data, size)) return Result::FromErrno("cannot write " + Quoted(path_));
+  return {};
 }
 
-bool PendingFile::Commit(std::optional<uint32_t> mode, std::optional<timespec> modified) {
-  uint32_t bits = 0644;
-  struct stat existing;
-  if (mode)
-    bits = *mode & 0777;
-  else if (::fstatat(dirFd_, targetName_.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0 &&
-           S_ISREG(existing.st_mode))
-    bits = existing.st_mode & 0777;
-  if (::fchmod(fd_, bits) != 0) {
-    error_ = Describe("cannot set permissions of", targetName_);
-    return false;
-  }
+Result PendingFile::Commit(std::optional<uint32_t> mode, std::optional<FileTime> modified) {
+  if (!file_.valid()) return Result::Failure(EBADF, Quoted(path_) + " is finished");
+  const uint32_t bits = mode ? *mode & 0777 & ~umask_ : targetMode_ ? *targetMode_ : 0666 & ~umask_;
+  if (::fchmod(file_.get(), bits) != 0)
+    return Result::FromErrno("cannot set the permissions of " + Quoted(path_));
   if (modified) {
-    const timespec times[2] = {{0, UTIME_OMIT}, *modified};
-    ::futimens(fd_, times);  // a time that cannot be set never fails the entry
+    const timespec times[2] = {{0, UTIME_OMIT}, {modified->seconds, modified->nanoseconds}};
+    ::futimens(file_.get(), times);  // a time that cannot be set never fails the entry
   }
-  const int fd = fd_;
-  fd_ = -1;
-  if (::close(fd) != 0) {
-    error_ = Describe("cannot write", targetName_);
-    return false;
+  if (!file_.Close()) return Result::FromErrno("cannot write " + Quoted(path_));
+  const int folder = folder_->get();
+  if (journal_) {
+    Result saved = journal_->BeforeReplace(root_, path_, folder, targetName_, targetExists_);
+    if (!saved) return saved;
   }
-  if (::renameat(dirFd_, tempName_.c_str(), dirFd_, targetName_.c_str()) != 0) {
-    error_ = Describe("cannot replace", targetName_);
-    return false;
-  }
+  if (::renameat(folder, tempName_.c_str(), folder, targetName_.c_str()) != 0)
+    return Result::FromErrno("cannot replace " + Quoted(path_));
   committed_ = true;
-  return true;
+  return {};
 }
 
-std::unique_ptr<ConfinedFolder> ConfinedFolder::Open(const std::string& base, std::string* error) {
+std::unique_ptr<ConfinedFolder> ConfinedFolder::Open(const std::string& base, Result* result,
+                                                     UpdateJournal* journal) {
   const std::string path = base.empty() ? "." : base;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) {
-    *error = Describe("cannot open folder", path);
+  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (!fd.valid()) {
+    *result = Result::FromErrno("cannot open folder " + Quoted(path));
     return nullptr;
   }
-  return std::unique_ptr<ConfinedFolder>(new ConfinedFolder(fd));
-}
-
-ConfinedFolder::~ConfinedFolder() {
-  ::close(fd_);
-}
-
-int ConfinedFolder::OpenFolders(const std::vector<std::string>& components, size_t count,
-                                std::string* error) {
-  int current = ::dup(fd_);
-  for (size_t i = 0; i < count && current >= 0; ++i) {
-    const char* name = components[i].c_str();
-    if (::mkdirat(current, name, 0755) != 0 && errno != EEXIST) {
-      *error = Describe("cannot create folder", components[i]);
-      ::close(current);
-      return -1;
-    }
-    // O_NOFOLLOW: a link in the way is refused, never followed.
-    const int next = ::openat(current, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-    if (next < 0) *error = Describe("cannot enter folder", components[i]);
-    ::close(current);
-    current = next;
+  size_t root = 0;
+  if (journal) {
+    *result = journal->AddRoot(path, &root);
+    if (!*result) return nullptr;
   }
-  return current;
+  *result = Result();
+  return std::unique_ptr<ConfinedFolder>(new ConfinedFolder(std::move(fd), journal, root));
 }
 
-bool ConfinedFolder::CreateFolders(const std::vector<std::string>& components, std::string* error) {
-  const int fd = OpenFolders(components, components.size(), error);
-  if (fd < 0) return false;
-  ::close(fd);
-  return true;
+ConfinedFolder::ConfinedFolder(UniqueFd fd, UpdateJournal* journal, size_t root)
+    : fd_(std::move(fd)), journal_(journal), root_(root), umask_(CurrentUmask()) {}
+
+ConfinedFolder::~ConfinedFolder() = default;
+
+Result ConfinedFolder::MakeFolder(int parent, const std::vector<std::string>& components,
+                                  size_t index, std::optional<uint32_t> mode) {
+  const std::string path = JoinComponents(components, index + 1);
+  if (journal_) {
+    Result recorded =
+        journal_->BeforeFolderChange(root_, JoinComponents(components, index), parent);
+    if (recorded) recorded = journal_->BeforeCreateFolder(root_, path);
+    if (!recorded) return recorded;
+  }
+  // The umask applies, as to any new folder.
+  const mode_t bits = mode ? (*mode & 0777) | 0700 : 0777;
+  if (::mkdirat(parent, components[index].c_str(), bits) == 0) return {};
+  if (errno != EEXIST) return Result::FromErrno("cannot create folder " + Quoted(path));
+  return journal_ ? journal_->FolderExisted(root_, path) : Result();
+}
+
+Result ConfinedFolder::Walk(const std::vector<std::string>& components, size_t count, bool create,
+                            std::optional<uint32_t> lastMode, UniqueFd* folder) {
+  UniqueFd current;
+  int at = fd_.get();
+  bool made = false;  // below a folder just made, nothing is there yet
+  for (size_t i = 0; i < count; ++i) {
+    UniqueFd next;
+    if (!made) next = OpenFolderAt(at, components[i]);
+    if (!next.valid()) {
+      const int error = made ? ENOENT : errno;
+      const std::string path = JoinComponents(components, i + 1);
+      if (error == ELOOP)
+        return Result::Failure(ELOOP, Quoted(path) + " is a link, never followed");
+      if (error != ENOENT || !create) {
+        errno = error;
+        return Result::FromErrno("cannot enter folder " + Quoted(path));
+      }
+      Result result = MakeFolder(at, components, i, i + 1 == count ? lastMode : std::nullopt);
+      if (!result) return result;
+      next = OpenFolderAt(at, components[i]);
+      if (!next.valid()) return Result::FromErrno("cannot enter folder " + Quoted(path));
+      made = true;
+    }
+    current = std::move(next);
+    at = current.get();
+  }
+  if (!current.valid()) current = UniqueFd(::dup(fd_.get()));
+  if (!current.valid()) return Result::FromErrno("cannot open the base folder");
+  *folder = std::move(current);
+  return {};
+}
+
+Result ConfinedFolder::CreateFolders(const std::vector<std::string>& components,
+                                     std::optional<uint32_t> mode) {
+  if (journal_)
+    if (Result open = journal_->Changeable(); !open) return open;
+  UniqueFd folder;
+  return Walk(components, components.size(), true, mode, &folder);
 }
 
 std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::string>& components,
-                                                        std::string* error) {
+                                                        Result* result) {
   if (components.empty()) {
-    *error = "empty file name";
+    *result = Result::Failure(EINVAL, "empty file name");
     return nullptr;
   }
-  const int dir = OpenFolders(components, components.size() - 1, error);
-  if (dir < 0) return nullptr;
+  if (journal_) {
+    *result = journal_->Changeable();
+    if (!*result) return nullptr;
+  }
+  const size_t depth = components.size() - 1;
+  const std::string path = JoinComponents(components, components.size());
+  if (!lastFolderFd_ || lastFolder_.size() != depth ||
+      !std::equal(lastFolder_.begin(), lastFolder_.end(), components.begin())) {
+    UniqueFd opened;
+    *result = Walk(components, depth, true, std::nullopt, &opened);
+    if (!*result) return nullptr;
+    lastFolderFd_ = std::make_shared<const UniqueFd>(std::move(opened));
+    lastFolder_.assign(components.begin(), components.begin() + static_cast<ptrdiff_t>(depth));
+    const std::string folder = JoinComponents(components, depth);
+    if (journal_) {
+      *result = journal_->BeforeFolderChange(root_, folder, lastFolderFd_->get());
+      if (!*result) return nullptr;
+    }
+    if (swept_.insert(folder).second) SweepStaleTemporaries(lastFolderFd_->get());
+  }
+  const int dir = lastFolderFd_->get();
   const std::string& target = components.back();
-  std::string folder;
-  for (size_t i = 0; i + 1 < components.size(); ++i) folder += components[i] + "/";
-  if (swept_.insert(folder).second) SweepStaleTemporaries(dir);
+
+  struct stat existing;
+  bool exists = ::fstatat(dir, target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
+  if (!exists && errno != ENOENT) {
+    *result = Result::FromErrno("cannot look at " + Quoted(path));
+    return nullptr;
+  }
+  if (exists && S_ISDIR(existing.st_mode)) {
+    *result = Result::Failure(EISDIR, Quoted(path) + " is a folder");
+    return nullptr;
+  }
   for (int attempt = 0; attempt < 100; ++attempt) {
-    const std::string temp = ".~" + target.substr(0, 200) + "." + std::to_string(::getpid()) + "." +
-                             std::to_string(temporaryCounter++);
-    const int fd = ::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd >= 0) return std::unique_ptr<PendingFile>(new PendingFile(dir, fd, temp, target));
+    std::string temp = TemporaryName(target);
+    UniqueFd file(::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (file.valid()) {
+      std::unique_ptr<PendingFile> pending(
+          new PendingFile(lastFolderFd_, std::move(file), std::move(temp), target, path));
+      pending->targetExists_ = exists;
+      if (exists && S_ISREG(existing.st_mode)) pending->targetMode_ = existing.st_mode & 0777;
+      pending->umask_ = umask_;
+      pending->journal_ = journal_;
+      pending->root_ = root_;
+      *result = Result();
+      return pending;
+    }
     if (errno != EEXIST) break;
   }
-  *error = Describe("cannot create", target);
-  ::close(dir);
+  *result = Result::FromErrno("cannot create " + Quoted(path));
   return nullptr;
+}
+
+bool ConfinedFolder::Exists(const std::vector<std::string>& components) {
+  if (components.empty()) return true;
+  UniqueFd folder;
+  if (!Walk(components, components.size() - 1, false, std::nullopt, &folder)) return false;
+  struct stat st;
+  return ::fstatat(folder.get(), components.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
 }
 
 }  // namespace platform

@@ -12,50 +12,18 @@
 #include <filesystem>
 #include <vector>
 
+#include "platform/FileDescriptor.h"
+#include "platform/Temporaries.h"
+
 namespace platform {
 
 namespace {
-
-class FileDescriptor {
- public:
-  explicit FileDescriptor(int fd = -1) : fd_(fd) {}
-  ~FileDescriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  FileDescriptor(const FileDescriptor&) = delete;
-  FileDescriptor& operator=(const FileDescriptor&) = delete;
-  FileDescriptor(FileDescriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
-
-  int get() const { return fd_; }
-  bool valid() const { return fd_ >= 0; }
-  bool Close() {
-    const int fd = fd_;
-    fd_ = -1;
-    return fd < 0 || ::close(fd) == 0;
-  }
-
- private:
-  int fd_;
-};
 
 std::string DirectoryOf(const std::string& path) {
   const size_t slash = path.rfind(kPathSeparator);
   if (slash == std::string::npos) return ".";
   if (slash == 0) return "/";
   return path.substr(0, slash);
-}
-
-bool WriteAll(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = ::write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return true;
 }
 
 bool CopyContent(int in, int out, off_t size) {
@@ -83,19 +51,24 @@ bool CopyContent(int in, int out, off_t size) {
   }
 }
 
-// A unique temporary name beside `target`, created empty with `mode`.
-FileDescriptor CreateTemporaryBeside(const std::string& target, uint32_t mode,
-                                     std::string* tempPath) {
-  std::string pattern =
-      DirectoryOf(target) + "/.~" + target.substr(target.rfind(kPathSeparator) + 1) + ".XXXXXX";
-  FileDescriptor fd(::mkostemp(pattern.data(), O_CLOEXEC));
-  if (!fd.valid()) return fd;
-  ::fchmod(fd.get(), mode & 07777);
-  *tempPath = pattern;
-  return fd;
+// A temporary file of the one scheme beside `target`, created empty with `mode`.
+UniqueFd CreateTemporaryBeside(const std::string& target, uint32_t mode, std::string* tempPath) {
+  const std::string folder = DirectoryOf(target) + kPathSeparator;
+  const std::string name = target.substr(target.rfind(kPathSeparator) + 1);
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string path = folder + TemporaryName(name);
+    UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    if (fd.valid()) {
+      ::fchmod(fd.get(), mode & 07777);
+      *tempPath = path;
+      return fd;
+    }
+    if (errno != EEXIST) break;
+  }
+  return UniqueFd();
 }
 
-bool FinishTemporary(FileDescriptor& fd, const std::string& tempPath, const std::string& target) {
+bool FinishTemporary(UniqueFd& fd, const std::string& tempPath, const std::string& target) {
   const bool ok =
       ::fsync(fd.get()) == 0 && fd.Close() && ::rename(tempPath.c_str(), target.c_str()) == 0;
   if (!ok) ::unlink(tempPath.c_str());
@@ -168,11 +141,11 @@ bool FileSize(const std::string& path, int64_t* size) {
 }
 
 bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) {
-  FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (!in.valid() || ::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : 0);
-  FileDescriptor out(::open(to.c_str(), flags, st.st_mode & 0777));
+  UniqueFd out(::open(to.c_str(), flags, st.st_mode & 0777));
   if (!out.valid()) return false;
   // Truncating only after this check: a file copied onto itself keeps its content.
   struct stat target;
@@ -186,11 +159,11 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists)
 }
 
 bool CopyFileAtomic(const std::string& from, const std::string& to) {
-  FileDescriptor in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+  UniqueFd in(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (!in.valid() || ::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
   std::string temp;
-  FileDescriptor out = CreateTemporaryBeside(to, st.st_mode & 0777, &temp);
+  UniqueFd out = CreateTemporaryBeside(to, st.st_mode & 0777, &temp);
   if (!out.valid()) return false;
   if (!CopyContent(in.get(), out.get(), st.st_size)) {
     ::unlink(temp.c_str());
@@ -201,7 +174,7 @@ bool CopyFileAtomic(const std::string& from, const std::string& to) {
 
 bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t mode) {
   std::string temp;
-  FileDescriptor out = CreateTemporaryBeside(path, mode, &temp);
+  UniqueFd out = CreateTemporaryBeside(path, mode, &temp);
   if (!out.valid()) return false;
   if (!WriteAll(out.get(), content.data(), content.size())) {
     ::unlink(temp.c_str());

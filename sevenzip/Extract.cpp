@@ -85,6 +85,7 @@ int32_t TSevenZip::Extract(bool TestArchive) {
 
     ComPtr<TMyArchiveExtractCallback> callback(new TMyArchiveExtractCallback(this));
     callback->FExtractDirectory = AddBackslash(FExtrBaseDir);
+    callback->FJournal = FExtractJournal;
     callback->FTestPass = TestArchive;
     callback->FFilestoextract = Ffiles.Count;
     callback->FAllFilesExt = false;

@@ -1,16 +1,11 @@
 #include "sevenzip/ExtractCallbacks.h"
 
-#include <dirent.h>
-#include <unistd.h>
+#include <sys/stat.h>
 
-#include <cctype>
 #include <cerrno>
-#include <cstdio>
-#include <random>
 
-#include "platform/ProcessExists.h"
+#include "platform/ConfinedFolder.h"
 #include "sevenzip/FileNames.h"
-#include "sevenzip/SafePath.h"
 
 using namespace sevenzip;
 
@@ -24,59 +19,20 @@ HRESULT GivePassword(TSevenZip* owner, const std::string& password, BSTR* out) {
   return *out ? S_OK : E_FAIL;
 }
 
-const char kTemporaryPrefix[] = ".7z-";
-
-// A name of our own beside `target`, created empty so no one else takes it:
-// ".7z-", our process id, "-", eight hex digits. The id tells a later
-// extraction whether the writer is gone (see SweepStaleTemporaries).
-// The creation mode goes through the umask like any new file's, so an item
-// without permission bits of its own ends up as a fresh file would.
-std::string MakeTemporaryBeside(const std::string& target, std::minstd_rand& random) {
-  const std::string prefix = WideExtractFilePath(target) + kTemporaryPrefix +
-                             std::to_string(platform::CurrentProcessId()) + "-";
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, "%08x", static_cast<unsigned>(random()));
-    const std::string name = prefix + suffix;
-    const int fd = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
-    if (fd >= 0) {
-      close(fd);
-      return name;
-    }
-    if (errno != EEXIST) break;
-  }
-  return {};
+// A folder item's own permission bits, when the archive has them.
+std::optional<uint32_t> FolderMode(uint32_t attr) {
+  if ((attr & FILE_ATTRIBUTE_UNIX_EXTENSION) == 0) return std::nullopt;
+  return PermissionsFromAttributes(attr, 0777);
 }
 
-// The writer's process id in a temporary name of ours, 0 for any other name.
-uint32_t TemporaryOwner(const std::string& name) {
-  const size_t prefixLength = sizeof kTemporaryPrefix - 1;
-  if (name.compare(0, prefixLength, kTemporaryPrefix) != 0) return 0;
-  size_t at = prefixLength;
-  uint32_t pid = 0;
-  while (at < name.size() && name[at] >= '0' && name[at] <= '9' && pid < 100000000)
-    pid = pid * 10 + (name[at++] - '0');
-  if (at == prefixLength || at >= name.size() || name[at] != '-') return 0;
-  if (name.size() - at - 1 != 8) return 0;
-  for (size_t i = at + 1; i < name.size(); ++i)
-    if (!std::isxdigit(static_cast<unsigned char>(name[i]))) return 0;
-  return pid;
-}
-
-// A process killed while it wrote an item leaves its temporary file behind,
-// as large as the item, and nothing else would ever remove it. Those of
-// processes that are gone are removed from a folder before we write there.
-void SweepStaleTemporaries(const std::string& folder) {
-  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
-  if (!dir) return;
-  while (const dirent* entry = readdir(dir)) {
-    const uint32_t owner = TemporaryOwner(entry->d_name);
-    if (owner == 0 || owner == platform::CurrentProcessId()) continue;
-    // A process that still exists, even one we may not signal, keeps its file.
-    if (platform::ProcessExists(owner)) continue;
-    unlinkat(dirfd(dir), entry->d_name, 0);
-  }
-  closedir(dir);
+// A file item's permission bits (the writer applies the umask). A link is
+// written as a plain file holding its target's name, which gives no one
+// more than a text file would get.
+uint32_t FileMode(uint32_t attr) {
+  const mode_t mode = PermissionsFromAttributes(attr, 0666);
+  const bool isLink =
+      (attr & FILE_ATTRIBUTE_UNIX_EXTENSION) != 0 && S_ISLNK(static_cast<mode_t>(attr >> 16));
+  return isLink ? mode & 0644 : mode;
 }
 
 }  // namespace
@@ -170,7 +126,6 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
   const std::optional<uint64_t> mtime = ItemFileTime(codec, archive, index, kpidMTime);
   bool doOverwrite = (FSevenzip->ExtractOptions() & ExtractOverwrite) != 0;
 
-  const std::string stored = StoredPart(path);
   std::string out = OutputPath(path);
   const std::string reportName = out;
   if (FSevenzip->OnSetExtractName &&
@@ -178,16 +133,20 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
     return E_ABORT;
   const bool renamed = out != reportName;
 
-  // The stored path must not reach outside the base folder, neither by its
-  // text nor through a link on disk. Where the application moved the item
-  // its folder is the application's affair, but a handler that only swaps
-  // the base keeps the stored text, so that is refused whatever the name.
-  const bool isFolder = (attr & FILE_ATTRIBUTE_DIRECTORY) != 0;
-  if (!IsSafeStoredPath(stored) || stored == "." ||
-      (!renamed && !StaysInside(FExtractDirectory, isFolder ? out : WideExtractFilePath(out))))
+  // The stored path must not reach outside the base folder by its text,
+  // even where the application moved the item: a handler that only swaps
+  // the base keeps the stored text. Links on disk are the writer's affair.
+  std::vector<std::string> components;
+  if (!platform::SplitEntryPath(StoredPart(path), &components) || components.empty())
     return Refuse(reportName);
+  if (FSevenzip->ExtractOptions() & ExtractNoPath) components = {components.back()};
+  if (!FTargets) FTargets.emplace(FExtractDirectory, FJournal);
+  TExtractTargets::TTarget target;
+  const platform::Result located =
+      renamed ? FTargets->Chosen(out, &target) : FTargets->Stored(components, &target);
+  if (!located) return CreateFailed(located, reportName);
 
-  if (!doOverwrite && WideFileExists(out)) {
+  if (!doOverwrite && target.Folder->Exists(target.Components)) {
     if (FSevenzip->OnExtractOverwrite &&
         !FSevenzip->Guard([&] { FSevenzip->OnExtractOverwrite(FSevenzip, out, doOverwrite); }))
       return E_ABORT;
@@ -196,45 +155,31 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
 
   FProgress.Start(out, size);
 
-  if (isFolder) {
-    WideForceDirectories(out, attr);
-    return S_OK;
+  if ((attr & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    const platform::Result made = target.Folder->CreateFolders(target.Components, FolderMode(attr));
+    return made ? S_OK : Refuse(reportName);
   }
   if (--FFilestoextract == 0) FLastFileToExt = true;
 
-  // Folders made for a file get default permissions: a file's bits (no
-  // execute) would lock everyone out of the folder.
-  int32_t error = 0;
-  if (!WideForceDirectories(WideExtractFilePath(out), 0)) error = errno;
-  if (error == 0 && WideDirectoryExists(out)) error = EISDIR;
-  std::string temp;
-  if (error == 0) {
-    if (FSweptFolders.insert(WideExtractFilePath(out)).second)
-      SweepStaleTemporaries(WideExtractFilePath(out));
-    temp = MakeTemporaryBeside(out, FTempNames);
-    if (temp.empty()) error = errno;
+  platform::Result created;
+  std::unique_ptr<platform::PendingFile> file =
+      target.Folder->CreateFile(target.Components, &created);
+  if (!file) {
+    // A link in the way refuses the item alone.
+    if (created.code() == ELOOP) return Refuse(reportName);
+    return CreateFailed(created, reportName);
   }
-  ComPtr<TMyStreamWriter> writer;
-  if (error == 0) {
-    // The writer outlives this call; its error target must too.
-    writer = TMyStreamWriter::Create(FSevenzip->LastErrorTarget(), temp, mtime, attr, 0, false);
-    if (!writer) {
-      error = FSevenzip->LastError();
-      unlink(temp.c_str());
-    }
+  FOutput = ComPtr<TMyPendingFileStream>(new TMyPendingFileStream(std::move(file)));
+  FOutputMode = FileMode(attr);
+  FOutputTime.reset();
+  if (mtime) {
+    int64_t seconds = 0, nanoseconds = 0;
+    FileTimeToUnix(*mtime, seconds, nanoseconds);
+    FOutputTime = platform::FileTime{seconds, static_cast<int32_t>(nanoseconds)};
   }
-  if (!writer) {
-    FSevenzip->SetLastError(error);
-    FAnyItemFailed = true;
-    Report(kErrCreateFile, reportName);
-    return E_ABORT;
-  }
-  FWriter = writer;
-  FTempPath = temp;
-  FTargetPath = out;
   FReportName = reportName;
-  writer->AddRef();
-  *outStream = writer.get();
+  FOutput->AddRef();
+  *outStream = FOutput.get();
   return S_OK;
 }
 
@@ -252,20 +197,30 @@ HRESULT TMyArchiveExtractCallback::Refuse(const std::string& reportName) {
   return Report(kErrCreateFile, reportName) ? S_OK : E_ABORT;
 }
 
+HRESULT TMyArchiveExtractCallback::CreateFailed(const platform::Result& why,
+                                                const std::string& reportName) {
+  FSevenzip->SetLastError(why.code());
+  FAnyItemFailed = true;
+  Report(kErrCreateFile, reportName);
+  return E_ABORT;
+}
+
 bool TMyArchiveExtractCallback::FinishOutput(bool keep) {
-  if (!FWriter) return true;
-  ComPtr<TMyStreamWriter> writer = std::move(FWriter);
-  bool placed = false;
-  if (writer->Close() && keep) {
-    // Only a complete, verified file replaces the target.
-    placed = rename(FTempPath.c_str(), FTargetPath.c_str()) == 0;
-    if (!placed) FSevenzip->SetLastError(errno);
-  } else if (keep) {
-    FSevenzip->SetLastError(writer->LastErrorCode());
+  if (!FOutput) return true;
+  ComPtr<TMyPendingFileStream> output = std::move(FOutput);
+  if (!output->Failure()) {
+    FSevenzip->SetLastError(output->Failure().code());
+    output->Discard();
+    return !keep;
   }
-  if (!placed) unlink(FTempPath.c_str());
-  FTempPath.clear();
-  return placed || !keep;
+  if (!keep) {
+    output->Discard();
+    return true;
+  }
+  // Only a complete, verified file replaces the target.
+  const platform::Result placed = output->Commit(FOutputMode, FOutputTime);
+  if (!placed) FSevenzip->SetLastError(placed.code());
+  return placed.ok();
 }
 
 HRESULT TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept {
@@ -273,7 +228,7 @@ HRESULT TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept {
 }
 
 HRESULT TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
-  const bool hadOutput = static_cast<bool>(FWriter);
+  const bool hadOutput = static_cast<bool>(FOutput);
   const bool placed = FinishOutput(resultEOperationResult == kOpOK);
   bool ok = true;
   if (hadOutput && !placed) {

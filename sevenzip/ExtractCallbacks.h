@@ -1,14 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <random>
-#include <set>
+#include <optional>
 #include <string>
 
+#include "platform/Result.h"
+#include "sevenzip/ExtractTargets.h"
 #include "sevenzip/InterfacedObject.h"
 #include "sevenzip/ItemProgress.h"
+#include "sevenzip/PendingFileStream.h"
 #include "sevenzip/SevenZip.h"
-#include "sevenzip/StreamWriter.h"
 
 // Answers the codec while it opens an archive.
 class TMyArchiveOpenCallback final
@@ -43,6 +44,8 @@ class TMyArchiveExtractCallback final
   sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
 
   std::string FExtractDirectory;
+  // Where the changes are recorded, if anywhere.
+  platform::UpdateJournal* FJournal = nullptr;
   bool FTestPass = false;
   int64_t FFilestoextract = 0;
   bool FLastFileToExt = false;
@@ -61,6 +64,9 @@ class TMyArchiveExtractCallback final
   sevenzip::HRESULT ExtractItem(uint32_t index, sevenzip::ISequentialOutStream** outStream);
   // Refuses an item (not written, reported with code 11); the pass goes on.
   sevenzip::HRESULT Refuse(const std::string& reportName);
+  // An item that could not be created (reported with code 11, LastError
+  // set); the pass stops.
+  sevenzip::HRESULT CreateFailed(const platform::Result& why, const std::string& reportName);
   // Ends the current output file: renames it over its target when `keep`,
   // removes it otherwise. False when a kept file could not be put in place.
   bool FinishOutput(bool keep);
@@ -70,14 +76,12 @@ class TMyArchiveExtractCallback final
   TItemProgress FProgress;
   std::string FPassword;
 
-  // The file being written: a temporary name beside its target.
-  sevenzip::ComPtr<TMyStreamWriter> FWriter;
-  std::string FTempPath;
-  // Folders already cleared of temporary files that killed writers left.
-  std::set<std::string> FSweptFolders;
-  // Suffixes of temporary names; seeded once, as a seed costs a system call.
-  std::minstd_rand FTempNames{std::random_device{}()};
-  std::string FTargetPath;
+  // Opened with the first item written.
+  std::optional<TExtractTargets> FTargets;
+  // The file being written, with what it gets when it is put in place.
+  sevenzip::ComPtr<TMyPendingFileStream> FOutput;
+  std::optional<uint32_t> FOutputMode;
+  std::optional<platform::FileTime> FOutputTime;
   std::string FReportName;
   bool FItemRefused = false;
   bool FAnyItemFailed = false;

@@ -17,6 +17,10 @@ class TSevenZip;
 class TMyArchiveUpdateCallback;
 class TOutputFile;
 
+namespace platform {
+class UpdateJournal;
+}
+
 namespace sevenzip {
 // The silent abort: raised by Add when its output file cannot be created
 // (LastError holds the reason).
@@ -93,8 +97,11 @@ extern const char* const kSevenZipMessages[12];
 
 // The 7z archive component: lists, tests, extracts and creates 7z archives
 // through the codec library, including split volumes and self-extractors.
-// Failures are reported by results, ErrCode, LastError and OnMessage; only
-// construction throws (sevenzip::ECodecLibraryError).
+// Failures are reported by results, ErrCode, LastError and OnMessage. What
+// throws: construction when the codec cannot be loaded
+// (sevenzip::ECodecLibraryError), Add when its output cannot be created
+// (sevenzip::EAbort), and any operation whose event handler threw: that
+// exception reaches the caller once the operation has closed the archive.
 class TSevenZip {
  public:
   TSevenZip();
@@ -126,6 +133,9 @@ class TSevenZip {
   void SetExtractOptions(ExtractOpts v) { FExtractOptions = v; }
   const std::string& ExtrBaseDir() const { return FExtrBaseDir; }
   void SetExtrBaseDir(const std::string& v) { FExtrBaseDir = v; }
+  // Records every change Extract makes in `journal`, which must outlive the
+  // extraction; none (the default) writes through a plain confined writer.
+  void SetExtractJournal(platform::UpdateJournal* journal) { FExtractJournal = journal; }
   TCompressType LZMACompressType() const { return FCompresstype; }
   void SetLZMACompressType(TCompressType v) { FCompresstype = v; }
   TCompressStrength LZMACompressStrength() const { return FCompstrength; }
@@ -206,6 +216,7 @@ class TSevenZip {
   int32_t FLastError = 0;
   uintptr_t FHandle = 0;
   std::string FExtrBaseDir;
+  platform::UpdateJournal* FExtractJournal = nullptr;
   std::string FSevenZipFileName;
   std::string FComment;
   std::string FRootDir;

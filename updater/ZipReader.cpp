@@ -69,7 +69,7 @@ void TZipReader::Close() {
   archive_.reset();
 }
 
-void TZipReader::ExtractAll(const std::string& baseDir) {
+void TZipReader::ExtractAll(const std::string& baseDir, platform::UpdateJournal* journal) {
   if (!archive_) throw EZipError("no archive is open");
   zip_t* archive = archive_.get();
 
@@ -89,14 +89,16 @@ void TZipReader::ExtractAll(const std::string& baseDir) {
     entries.push_back(std::move(entry));
   }
 
-  std::string error;
-  const auto folder = platform::ConfinedFolder::Open(baseDir, &error);
-  if (!folder) throw EZipError(error);
+  platform::Result result;
+  const auto folder = platform::ConfinedFolder::Open(baseDir, &result, journal);
+  if (!folder) throw EZipError(result.text());
 
   std::vector<char> buffer(kChunkSize);
   for (const Entry& entry : entries) {
     if (entry.isFolder) {
-      if (!folder->CreateFolders(entry.components, &error)) throw EZipError(error);
+      bool isLink = false;
+      result = folder->CreateFolders(entry.components, StoredMode(archive, entry.index, &isLink));
+      if (!result) throw EZipError(result.text());
       continue;
     }
     zip_stat_t stat;
@@ -110,8 +112,8 @@ void TZipReader::ExtractAll(const std::string& baseDir) {
     header.UncompressedSize = static_cast<uint32_t>(stat.size);
     std::unique_ptr<zip_file_t, FileCloser> file(zip_fopen_index(archive, entry.index, 0));
     if (!file) throw EZipError("\"" + entry.name + "\": " + ArchiveError(archive));
-    auto target = folder->CreateFile(entry.components, &error);
-    if (!target) throw EZipError(error);
+    auto target = folder->CreateFile(entry.components, &result);
+    if (!target) throw EZipError(result.text());
 
     int64_t written = 0;
     while (true) {
@@ -120,7 +122,8 @@ void TZipReader::ExtractAll(const std::string& baseDir) {
         throw EZipError("\"" + entry.name +
                         "\": " + zip_error_strerror(zip_file_get_error(file.get())));
       if (n == 0) break;
-      if (!target->Write(buffer.data(), static_cast<size_t>(n))) throw EZipError(target->error());
+      result = target->Write(buffer.data(), static_cast<size_t>(n));
+      if (!result) throw EZipError(result.text());
       written += n;
       if (OnProgress && written < static_cast<int64_t>(stat.size))
         OnProgress(this, entry.name, header, written);
@@ -128,9 +131,10 @@ void TZipReader::ExtractAll(const std::string& baseDir) {
     if ((stat.valid & ZIP_STAT_SIZE) && static_cast<zip_uint64_t>(written) != stat.size)
       throw EZipError("\"" + entry.name + "\": size does not match");
 
-    std::optional<timespec> modified;
-    if (stat.valid & ZIP_STAT_MTIME) modified = timespec{stat.mtime, 0};
-    if (!target->Commit(mode, modified)) throw EZipError(target->error());
+    std::optional<platform::FileTime> modified;
+    if (stat.valid & ZIP_STAT_MTIME) modified = platform::FileTime{stat.mtime, 0};
+    result = target->Commit(mode, modified);
+    if (!result) throw EZipError(result.text());
     if (OnProgress) OnProgress(this, entry.name, header, written);
   }
 }

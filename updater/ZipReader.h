@@ -8,6 +8,10 @@
 
 struct zip;
 
+namespace platform {
+class UpdateJournal;
+}
+
 // Raised for every failure of the zip reader, its progress callback's included.
 class EZipError : public std::runtime_error {
  public:
@@ -38,8 +42,8 @@ class TZipReader {
   // Extracts every entry below `baseDir` (empty: the current folder),
   // creating folders and replacing existing files. Entries whose names would
   // leave the base folder make the whole archive fail before anything is
-  // written.
-  void ExtractAll(const std::string& baseDir = {});
+  // written. With a journal, every change is recorded there first.
+  void ExtractAll(const std::string& baseDir = {}, platform::UpdateJournal* journal = nullptr);
   void Close();
 
  private:

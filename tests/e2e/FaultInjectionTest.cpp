@@ -211,11 +211,11 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   // file beside its target. Make sure there is one such file, of a process
   // that is gone, beside files of the same look that must stay: one of a
   // living process and one that is not ours.
-  WriteFile(Program("data/.7z-" + std::to_string(GoneProcessId()) + "-0badf00d"),
+  WriteFile(Program("data/.~x.txt." + std::to_string(GoneProcessId()) + ".7"),
             "left by a killed run");
-  const std::string living = "data/.7z-" + std::to_string(getpid()) + "-00c0ffee";
+  const std::string living = "data/.~x.txt." + std::to_string(getpid()) + ".8";
   WriteFile(Program(living), "still being written");
-  WriteFile(Program("data/.7z-notes"), "the user's");
+  WriteFile(Program("data/.~notes"), "the user's");
 
   UpdaterProcess second(Program("Updater.exe"), Arguments("/p.7z"), program_);
   ASSERT_EQ(second.Wait(60000), 0);
@@ -224,8 +224,8 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
   EXPECT_EQ(WaitForCalls(Program("App.exe"), 1, 10000).size(), 1u);
   EXPECT_NE(ReadFile(Program("version.ini")).find("version=2.0"), std::string::npos);
   // What the killed run left is gone; the rest stays.
-  EXPECT_EQ(TemporaryLeftovers(program_), (std::vector<std::string>{living, "data/.7z-notes"}));
-  EXPECT_EQ(ReadFile(Program("data/.7z-notes")), "the user's");
+  EXPECT_EQ(TemporaryLeftovers(program_), (std::vector<std::string>{"data/.~notes", living}));
+  EXPECT_EQ(ReadFile(Program("data/.~notes")), "the user's");
   // The package of the killed run is gone with the second run's.
   const auto packages = NamesStartingWith(program_, "patch_");
   EXPECT_TRUE(packages.empty()) << packages.front();

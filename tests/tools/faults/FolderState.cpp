@@ -1,5 +1,8 @@
 #include "tests/tools/faults/FolderState.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -8,20 +11,41 @@ namespace testing_tools {
 
 namespace fs = std::filesystem;
 
-FolderState ReadFolderState(const std::string& folder) {
+namespace {
+
+std::string ModeAndTime(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return " [gone]";
+  char text[80];
+  std::snprintf(text, sizeof text, " [mode %04o, mtime %lld.%09ld]",
+                static_cast<unsigned>(st.st_mode & 07777),
+                static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec);
+  return text;
+}
+
+}  // namespace
+
+FolderState ReadFolderState(const std::string& folder, FolderDetail detail) {
   FolderState state;
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
-    const std::string relative = fs::relative(it->path(), folder).string();
+    // By its text: relative() would resolve a link to where it points.
+    const std::string relative = it->path().lexically_relative(folder).string();
+    std::string& entry = state[relative];
     if (it->is_symlink()) {
-      state[relative] = "<link>";
-    } else if (it->is_directory()) {
-      state[relative] = "<folder>";
+      entry = "<link>";
+      if (detail == FolderDetail::ContentsModesAndTimes)
+        entry += " -> " + fs::read_symlink(it->path(), ec).string();
+      continue;
+    }
+    if (it->is_directory()) {
+      entry = "<folder>";
     } else {
       std::ifstream in(it->path(), std::ios::binary);
-      state[relative] = std::string(std::istreambuf_iterator<char>(in), {});
+      entry = std::string(std::istreambuf_iterator<char>(in), {});
     }
+    if (detail == FolderDetail::ContentsModesAndTimes) entry += ModeAndTime(it->path());
   }
   return state;
 }
@@ -30,7 +54,7 @@ std::vector<std::string> TemporaryLeftovers(const std::string& folder) {
   std::vector<std::string> found;
   for (const auto& [path, content] : ReadFolderState(folder)) {
     const std::string name = fs::path(path).filename().string();
-    if (name.rfind(".7z-", 0) == 0 || name.rfind(".~", 0) == 0) found.push_back(path);
+    if (name.rfind(".~", 0) == 0 || name.rfind(".updater-", 0) == 0) found.push_back(path);
   }
   return found;
 }

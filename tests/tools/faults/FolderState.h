@@ -10,10 +10,19 @@ namespace testing_tools {
 // for a folder and "<link>" for a symbolic link.
 using FolderState = std::map<std::string, std::string>;
 
-FolderState ReadFolderState(const std::string& folder);
+enum class FolderDetail {
+  Contents,
+  // Each entry also says its permission bits and modification time (a link
+  // its target), so that two states are equal only when those are too.
+  ContentsModesAndTimes,
+};
 
-// Paths under `folder` whose name marks an unfinished write: the temporary
-// files of extraction (".7z-...") and of atomic replacement (".~...").
+FolderState ReadFolderState(const std::string& folder,
+                            FolderDetail detail = FolderDetail::Contents);
+
+// Paths under `folder` whose name marks unfinished work of a writer or an
+// update: temporary files (".~..."), and journals and the originals they keep
+// (".updater-...").
 std::vector<std::string> TemporaryLeftovers(const std::string& folder);
 
 // What changed between two states, one line a path, for failure messages.

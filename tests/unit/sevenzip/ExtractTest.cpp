@@ -6,8 +6,11 @@
 #include <stdexcept>
 
 #include "ArchiveFixtures.h"
+#include "platform/UpdateJournal.h"
 #include "sevenzip/SevenZip.h"
+#include "tests/tools/ScopedUmask.h"
 #include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
 
 namespace {
 
@@ -62,6 +65,65 @@ TEST_F(Extraction, TheUpdaterRoadReplacesFilesCreatesFoldersAndKeepsTimesAndMode
   EXPECT_EQ(MTimeSeconds(dir / "app/top.txt"), 1'300'000'000);
   EXPECT_EQ(MTimeSeconds(dir / "app/bin/tool"), 86400 * 2);
   EXPECT_EQ(Mode(dir / "app/bin/tool"), 0750u);
+}
+
+TEST_F(Extraction, ThroughAJournalEveryChangeIsUndoneByRollback) {
+  using testing_tools::FolderDetail;
+  using testing_tools::ReadFolderState;
+  testing_tools::ScopedUmask umask(022);
+  WriteFile(dir / "src/top.txt", "new top");
+  WriteFile(dir / "src/bin/tool", "new tool");
+  WriteFile(dir / "src/lib/deep/data.bin", Noise(100000, 9));
+  WriteFile(dir / "src/moved.txt", "moved by the application");
+  Pack("patch.7z", {}, {"top.txt", "bin", "lib", "moved.txt"});
+
+  WriteFile(dir / "app/top.txt", "old top");
+  WriteFile(dir / "app/bin/tool", "old tool");
+  WriteFile(dir / "app/keep.cfg", "mine");
+  chmod((dir / "app/top.txt").c_str(), 0640);
+  chmod((dir / "app/bin/tool").c_str(), 0700);
+  for (const char* path : {"app/top.txt", "app/bin/tool", "app/bin", "app/keep.cfg"})
+    SetMTime(dir / path, 1'000'000'000);
+  const auto before = ReadFolderState(dir / "app", FolderDetail::ContentsModesAndTimes);
+  const auto everywhere = ReadFolderState(dir.path());
+
+  platform::Result result;
+  auto journal = platform::UpdateJournal::Begin(dir / "app", &result);
+  ASSERT_TRUE(journal) << result.text();
+  z.SetExtractJournal(journal.get());
+  Use("patch.7z", dir / "app/");
+  z.SetExtractOptions(ExtractOverwrite);
+  z.OnSetExtractName = [&](TSevenZip*, uint32_t, std::string& name) {
+    if (name.ends_with("moved.txt")) name = dir / "elsewhere/deeper/moved.txt";
+  };
+  EXPECT_EQ(z.Extract(false), 0);
+  EXPECT_TRUE(messages.empty());
+  EXPECT_EQ(ReadFile(dir / "app/top.txt"), "new top");
+  EXPECT_TRUE(ReadFile(dir / "app/lib/deep/data.bin") == Noise(100000, 9)) << "content differs";
+  EXPECT_EQ(ReadFile(dir / "elsewhere/deeper/moved.txt"), "moved by the application");
+
+  ASSERT_TRUE(journal->Rollback());
+  EXPECT_EQ(ReadFolderState(dir / "app", FolderDetail::ContentsModesAndTimes), before);
+  EXPECT_EQ(ReadFolderState(dir.path()), everywhere);
+}
+
+TEST_F(Extraction, ALinkBecomesAPlainFileAndNoItemGetsMoreThanItsBitsUnderTheUmask) {
+  testing_tools::ScopedUmask umask(022);
+  std::filesystem::create_directories(dir / "src");
+  std::filesystem::create_symlink("some/target", dir / "src/link");
+  WriteFile(dir / "src/open.sh", "#!/bin/sh\n");
+  WriteFile(dir / "src/set-id", "x");
+  chmod((dir / "src/open.sh").c_str(), 0777);
+  chmod((dir / "src/set-id").c_str(), 06755);
+  Pack("x.7z", {"-snl"}, {"link", "open.sh", "set-id"});
+  Use("x.7z", dir / "out");
+  z.SetExtractOptions(ExtractOverwrite);
+  EXPECT_EQ(z.Extract(false), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(dir / "out/link"));
+  EXPECT_EQ(ReadFile(dir / "out/link"), "some/target");
+  EXPECT_EQ(Mode(dir / "out/link"), 0644u);
+  EXPECT_EQ(Mode(dir / "out/open.sh"), 0755u);
+  EXPECT_EQ(Mode(dir / "out/set-id"), 0755u);
 }
 
 TEST_F(Extraction, AnEmptyBaseFolderMeansTheCurrentFolder) {

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 
 #include "ArchiveFixtures.h"
-#include "sevenzip/SafePath.h"
 #include "sevenzip/WideStringList.h"
 #include "tests/tools/TempDir.h"
 
@@ -159,28 +158,6 @@ TEST(WideStringList, RemoveIgnoresCaseAndMovesTheLastEntry) {
   list.Clear();
   EXPECT_EQ(list.Count, 0u);
   EXPECT_TRUE(list.WStrings.empty());
-}
-
-TEST(SafePath, StoredPathsMayNotClimbOrBeAbsolute) {
-  for (const char* good : {"a", "a/b.txt", "a..b", "..a/b", "a/.../b", "a/./b"})
-    EXPECT_TRUE(IsSafeStoredPath(good)) << good;
-  for (const char* bad : {"../x", "a/../../x", "a/..", "/abs/x", "..", "a\\..\\x", "\\x", ""})
-    EXPECT_FALSE(IsSafeStoredPath(bad)) << bad;
-}
-
-TEST(SafePath, LinksOnDiskAreFollowed) {
-  TempDir dir;
-  WriteFile(dir / "base/in/f", "x");
-  WriteFile(dir / "outside/f", "x");
-  symlink((dir / "outside").c_str(), (dir / "base/out").c_str());
-  symlink((dir / "base/in").c_str(), (dir / "base/inner").c_str());
-  EXPECT_TRUE(StaysInside(dir / "base/", dir / "base/in/"));
-  EXPECT_TRUE(StaysInside(dir / "base/", dir / "base/new/deeper/"));
-  EXPECT_TRUE(StaysInside(dir / "base/", dir / "base/inner/"));
-  EXPECT_TRUE(StaysInside(dir / "base/", dir / "base"));
-  EXPECT_FALSE(StaysInside(dir / "base/", dir / "base/out/"));
-  EXPECT_FALSE(StaysInside(dir / "base/", dir / "base/out/new/"));
-  EXPECT_FALSE(StaysInside(dir / "base/", dir / "based/"));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <zip.h>
@@ -6,7 +7,10 @@
 #include <fstream>
 #include <optional>
 
+#include "platform/UpdateJournal.h"
+#include "tests/tools/ScopedUmask.h"
 #include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
 #include "updater/ZipReader.h"
 
 namespace {
@@ -204,6 +208,51 @@ TEST(ZipReader, AFailedEntryLeavesTheOldFileWhole) {
                Stop);
   EXPECT_TRUE(Read(base + "/main.dat") == "good old data");
   EXPECT_EQ(Listing(base), std::vector<std::string>{"main.dat"});
+}
+
+TEST(ZipReader, ADamagedLastEntryThroughAJournalIsRolledBackExactly) {
+  using testing_tools::FolderDetail;
+  using testing_tools::ReadFolderState;
+  testing_tools::ScopedUmask umask(022);
+  TempDir dir;
+  const std::string base = dir / "app";
+  fs::create_directories(base + "/data");
+  std::ofstream(base + "/data/old.txt") << "old";
+  std::ofstream(base + "/keep.sh") << "old";
+  chmod((base + "/data/old.txt").c_str(), 0640);
+  chmod((base + "/keep.sh").c_str(), 0755);
+  for (const char* path : {"/data/old.txt", "/keep.sh", "/data"}) {
+    const timespec times[2] = {{1'000'000'000, 0}, {1'000'000'000, 0}};
+    utimensat(AT_FDCWD, (base + path).c_str(), times, 0);
+  }
+  // Stored, so that its bytes stand in the archive as they are.
+  std::string last(200 * 1024, '\0');
+  uint32_t state = 777;
+  for (char& c : last) c = static_cast<char>((state = state * 1103515245u + 12345u) >> 24);
+  MakeZip(dir / "p.zip", {{"data/old.txt", "new", 0100644, false, 1'600'000'000},
+                          {"newdir/", "", 040755},
+                          {"newdir/x.txt", "x"},
+                          {"keep.sh", "replaced"},
+                          {"z/last.bin", last, 0100644, true}});
+  std::string bytes = Read(dir / "p.zip");
+  const size_t at = bytes.find(last.substr(100 * 1024, 64));
+  ASSERT_NE(at, std::string::npos);
+  bytes[at] ^= 0x5A;
+  std::ofstream(dir / "p.zip", std::ios::binary) << bytes;
+
+  const auto before = ReadFolderState(base, FolderDetail::ContentsModesAndTimes);
+  platform::Result result;
+  auto journal = platform::UpdateJournal::Begin(base, &result);
+  ASSERT_TRUE(journal) << result.text();
+  TZipReader reader;
+  reader.Open(dir / "p.zip");
+  EXPECT_THROW(reader.ExtractAll(base, journal.get()), EZipError);
+  EXPECT_EQ(Read(base + "/data/old.txt"), "new");  // what came before it was written
+  EXPECT_TRUE(fs::exists(base + "/newdir/x.txt"));
+
+  ASSERT_TRUE(journal->Rollback());
+  EXPECT_EQ(ReadFolderState(base, FolderDetail::ContentsModesAndTimes), before);
+  EXPECT_TRUE(testing_tools::TemporaryLeftovers(dir.path()).empty());
 }
 
 TEST(ZipReader, AFolderWhereAFileShouldGoIsKept) {

@@ -1,0 +1,141 @@
+#include "platform/JournalReplay.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <optional>
+#include <set>
+#include <utility>
+
+#include "platform/FolderWalk.h"
+#include "platform/Temporaries.h"
+
+namespace platform {
+
+namespace {
+
+bool Unreachable(int error) {
+  return error == ENOENT || error == ENOTDIR || error == ELOOP;
+}
+
+// Opens the roots as they are needed, each once.
+class Roots {
+ public:
+  explicit Roots(const std::vector<std::string>& paths) : paths_(paths), fds_(paths.size()) {}
+
+  // The folder of `path` (with `path` itself when `parent` is false);
+  // invalid with errno set when it cannot be reached.
+  UniqueFd Folder(size_t root, const std::string& path, bool parent) {
+    if (!fds_[root])
+      fds_[root] = UniqueFd(::open(paths_[root].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fds_[root]->valid()) {
+      errno = ENOENT;
+      return UniqueFd();
+    }
+    std::vector<std::string> components = SplitComponents(path);
+    if (parent && !components.empty()) components.pop_back();
+    return OpenFolderPath(fds_[root]->get(), components);
+  }
+
+ private:
+  const std::vector<std::string>& paths_;
+  std::vector<std::optional<UniqueFd>> fds_;
+};
+
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string Describe(const JournalContents& contents, const JournalRecord& record) {
+  return "\"" + record.path + "\" in " + contents.roots[record.root];
+}
+
+Result Undo(const JournalContents& contents, const JournalRecord& record, Roots& roots) {
+  UniqueFd folder = roots.Folder(record.root, record.path, true);
+  if (!folder.valid()) {
+    if (Unreachable(errno)) return {};
+    return Result::FromErrno("cannot reach " + Describe(contents, record));
+  }
+  const std::string name = NameOf(record.path);
+  switch (record.kind) {
+    case JournalRecord::kMoved:
+      // No backup: the original was never moved, or is back already.
+      if (::renameat(folder.get(), record.backup.c_str(), folder.get(), name.c_str()) != 0 &&
+          errno != ENOENT)
+        return Result::FromErrno("cannot put back " + Describe(contents, record));
+      return {};
+    case JournalRecord::kCreated:
+      // A folder there is not the file we made.
+      if (::unlinkat(folder.get(), name.c_str(), 0) != 0 && errno != ENOENT && errno != EISDIR)
+        return Result::FromErrno("cannot remove " + Describe(contents, record));
+      return {};
+    case JournalRecord::kFolder: {
+      struct stat st;
+      if (::fstatat(folder.get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+          !S_ISDIR(st.st_mode))
+        return {};
+      if (!RemoveTreeAt(folder.get(), name))
+        return Result::FromErrno("cannot remove " + Describe(contents, record));
+      return {};
+    }
+    default:
+      return {};
+  }
+}
+
+Result FinishCommit(const JournalContents& contents, Roots& roots) {
+  Result first;
+  for (const JournalRecord& record : contents.changes) {
+    if (record.kind != JournalRecord::kMoved) continue;
+    UniqueFd folder = roots.Folder(record.root, record.path, true);
+    const bool gone =
+        folder.valid() ? ::unlinkat(folder.get(), record.backup.c_str(), 0) == 0 || errno == ENOENT
+                       : Unreachable(errno);
+    if (!gone && first)
+      first = Result::FromErrno("cannot delete the original of " + Describe(contents, record));
+  }
+  return first;
+}
+
+}  // namespace
+
+Result ReplayJournal(const JournalContents& contents, bool finishCommit) {
+  Roots roots(contents.roots);
+  if (finishCommit) return FinishCommit(contents, roots);
+
+  Result first;
+  std::vector<const JournalRecord*> touched;
+  for (auto it = contents.changes.rbegin(); it != contents.changes.rend(); ++it) {
+    if (it->kind == JournalRecord::kTimes) {
+      touched.push_back(&*it);
+      continue;
+    }
+    Result result = Undo(contents, *it, roots);
+    if (!result && first) first = std::move(result);
+  }
+  // Every folder the run changed has its times recorded first, so these are
+  // all the folders where its temporary files can be.
+  std::set<std::pair<size_t, std::string>> swept;
+  for (const JournalRecord* record : touched) {
+    if (!swept.insert({record->root, record->path}).second) continue;
+    UniqueFd folder = roots.Folder(record->root, record->path, false);
+    if (folder.valid())
+      RemoveTemporaries(folder.get(), [&](uint32_t owner) { return owner == contents.pid; });
+  }
+  // Last, as every change above moves them; newest first, so that the
+  // oldest record of a folder has the last word. A folder that cannot be
+  // dated (another user's) never holds the journal back.
+  for (const JournalRecord* record : touched) {
+    UniqueFd folder = roots.Folder(record->root, record->path, false);
+    const timespec times[2] = {{record->accessed.seconds, record->accessed.nanoseconds},
+                               {record->modified.seconds, record->modified.nanoseconds}};
+    if (folder.valid()) ::futimens(folder.get(), times);
+  }
+  return first;
+}
+
+}  // namespace platform
