@@ -84,9 +84,12 @@ std::string ExecutablePath() {
 }
 
 std::string ProgramFolder() {
-  const std::string exe = ExecutablePath();
-  const size_t slash = exe.rfind(kPathSeparator);
-  return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
+  return FolderOf(ExecutablePath());
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.rfind(kPathSeparator);
+  return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
 }
 
 bool SetCurrentDirectory(const std::string& path) {
@@ -188,6 +191,23 @@ bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   if (errno != EXDEV) return false;
   if (!CopyFile(from, to, /*failIfExists=*/true)) return false;
   return ::unlink(from.c_str()) == 0;
+}
+
+bool ReadFile(const std::string& path, std::string* content) {
+  UniqueFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+  struct stat st;
+  if (!in.valid() || ::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+  content->clear();
+  char buffer[1 << 16];
+  while (true) {
+    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    content->append(buffer, static_cast<size_t>(n));
+  }
 }
 
 bool MakeOwnerExecutable(const std::string& path) {

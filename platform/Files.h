@@ -8,9 +8,12 @@ namespace platform {
 
 constexpr char kPathSeparator = '/';
 
-// The running executable, and its folder with a trailing separator.
+// The running executable, and its folder with a trailing separator. The
+// program's entry reads them once and passes them on.
 std::string ExecutablePath();
 std::string ProgramFolder();
+// The folder part of a path, with its trailing separator ("./" for a bare name).
+std::string FolderOf(const std::string& path);
 
 bool SetCurrentDirectory(const std::string& path);
 std::string CurrentDirectory();
@@ -37,6 +40,9 @@ bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t
 // Renames without replacing an existing target; across file systems it
 // copies and deletes.
 bool MoveFileNoReplace(const std::string& from, const std::string& to);
+
+// The whole content of a file; false when it cannot be read.
+bool ReadFile(const std::string& path, std::string* content);
 
 // Adds the owner's execute bit.
 bool MakeOwnerExecutable(const std::string& path);

@@ -4,10 +4,19 @@
 
 namespace platform {
 
-// Sets `key` in `[section]` of an INI file, creating the file, the section or
-// the key as needed and keeping every other line as it stands. Sections and
-// keys match without regard to ASCII letter case. The file is replaced
-// atomically.
+// INI files as the profile service keeps them. A file that starts with a
+// UTF-16LE byte-order mark is read and written as UTF-16LE, any other as
+// 8-bit text. Sections and keys match without regard to ASCII letter case.
+
+// `content` (a whole INI file's bytes, empty for a missing file) with `key`
+// set in `[section]`: the key's line is rewritten in place, or the key is
+// added at the end of its section, or the section at the end of the file.
+// Every other byte stays as it is.
+std::string SetProfileStringInText(const std::string& content, const std::string& section,
+                                   const std::string& key, const std::string& value);
+
+// Sets `key` in `[section]` of the file at `path`, creating the file when it
+// is missing. The file is replaced atomically.
 bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
                         const std::string& value);
 
