@@ -4,6 +4,7 @@
 #include <QCoreApplication>
 #include <cstdio>
 
+#include "http/HTTPLibrary.h"
 #include "http/QVHTTP.h"
 
 int main(int argc, char** argv) {
@@ -11,6 +12,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s <url> <file>\n", argv[0]);
     return 2;
   }
+  THTTPLibrary library;
   QCoreApplication app(argc, argv);
   long reports = 0;
   bool success = false;

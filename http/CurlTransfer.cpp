@@ -26,11 +26,6 @@ struct ListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-bool CurlReady() {
-  static const bool ready = curl_global_init(CURL_GLOBAL_DEFAULT) == CURLE_OK;
-  return ready;
-}
-
 // The request target goes out as composed, but bytes that cannot stand in a
 // request line are escaped so the line stays one line.
 std::string EscapeUnsafe(const std::string& target) {
@@ -69,7 +64,6 @@ int32_t TCurlTransfer::Run(const std::string& host, uint16_t port, std::string o
     if (request_.DownFileMode && !OpenTarget()) return -2;
     return 0;
   }
-  if (!CurlReady()) return 0;
   std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
   std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
   if (!easy || !multi) return 0;
@@ -212,6 +206,9 @@ bool TCurlTransfer::BeginBody() {
   }
   response_.ReturnHeader = rawHeader_;
   // Without a Content-Length nothing is expected, and no progress is shown.
+  // One that is not a number never gets here: libcurl refuses the response
+  // (RFC 9112 §6.3), where reading the body to the close could take a cut
+  // connection for a whole package.
   const TNameValueList lines = http_text::HeaderLines(rawHeader_);
   expected_ = lines.IndexOfName("Content-Length") < 0
                   ? 0

@@ -9,7 +9,6 @@
 #include "http/HTTPTransfer.h"
 #include "http/MultipartBody.h"
 #include "http/QVHTTPThread.h"
-#include "platform/Files.h"
 #include "util/QVUtils.h"
 
 namespace {
@@ -31,19 +30,24 @@ std::string MakeBoundary() {
 
 }  // namespace
 
+namespace {
+
+std::string& AgentVersionText() {
+  static std::string text;
+  return text;
+}
+
+}  // namespace
+
 const std::string& AgentVersion() {
-  static const std::string version = [] {
-    try {
-      const TFileVersion v = ReadFileVersion(platform::ExecutablePath());
-      char text[80];
-      std::snprintf(text, sizeof text, "%d.%d.%d.%d (%d)", v.Major, v.Minor, v.Release, v.Build,
-                    v.Build);
-      return std::string(text);
-    } catch (...) {
-      return std::string();
-    }
-  }();
-  return version;
+  return AgentVersionText();
+}
+
+void SetAgentVersion(const TFileVersion& v) {
+  char text[80];
+  std::snprintf(text, sizeof text, "%d.%d.%d.%d (%d)", v.Major, v.Minor, v.Release, v.Build,
+                v.Build);
+  AgentVersionText() = text;
 }
 
 TQVHTTP::TQVHTTP(QObject* AOwner)

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "http/NameValueList.h"
+#include "util/QVUtils.h"
 
 class QEvent;
 class THTTPMailbox;
@@ -21,8 +22,10 @@ using TNotifyEvent = std::function<void(QObject* Sender)>;
 using THTTPProgress = std::function<void(QObject* Sender, int32_t TransSize, int32_t TotalSize)>;
 using THTTPEnd = std::function<void(QObject* Sender, bool Success)>;
 
-// "%d.%d.%d.%d (%d)" of our own executable's file version, built once.
+// "%d.%d.%d.%d (%d)" of the application's file version; empty until the
+// application sets it, once, before any component exists.
 const std::string& AgentVersion();
+void SetAgentVersion(const TFileVersion& version);
 
 // Performs one HTTP request at a time and reports its course through
 // OnStart, OnProgress and OnEnd, always on the thread that created it.

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "http/QVHTTP.h"
+#include "platform/Files.h"
 #include "tests/tools/TempDir.h"
 #include "tests/unit/http/EventPump.h"
 
@@ -15,8 +16,16 @@ const std::string kBoundaryMark = "<boundary>";
 
 const std::string kAgent = "ORNEC HTTP CONTROL/" UPDATER_VERSION " (" UPDATER_BUILD_NUMBER ")";
 
-TEST(AgentVersion, ComesFromOurOwnFileVersion) {
+// Set by the test's entry from its own file version, as the updater's entry does.
+TEST(AgentVersion, IsTheApplicationsFileVersionWithItsBuildAgain) {
   EXPECT_EQ(AgentVersion(), UPDATER_VERSION " (" UPDATER_BUILD_NUMBER ")");
+  const std::string own = AgentVersion();
+  SetAgentVersion(TFileVersion{2, 1, 0, 37});
+  EXPECT_EQ(AgentVersion(), "2.1.0.37 (37)");
+  SetAgentVersion(TFileVersion{-1, 0, 2147483647, 0});
+  EXPECT_EQ(AgentVersion(), "-1.0.2147483647.0 (0)");
+  SetAgentVersion(ReadFileVersion(platform::ExecutablePath()));
+  EXPECT_EQ(AgentVersion(), own);
 }
 
 TEST(HeaderText, FreshComponent) {

@@ -7,6 +7,10 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "http/HTTPLibrary.h"
+#include "http/QVHTTP.h"
+#include "platform/Files.h"
+
 int main(int argc, char** argv) {
   // A peer that hangs up mid-write must show up as a failed write.
   std::signal(SIGPIPE, SIG_IGN);
@@ -15,6 +19,8 @@ int main(int argc, char** argv) {
        {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
     unsetenv(name);
   ::testing::InitGoogleTest(&argc, argv);
+  THTTPLibrary library;
+  SetAgentVersion(ReadFileVersion(platform::ExecutablePath()));
   QCoreApplication app(argc, argv);
   return RUN_ALL_TESTS();
 }
