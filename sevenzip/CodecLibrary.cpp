@@ -21,8 +21,8 @@ F Export(void* handle, const char* name) {
 
 }  // namespace
 
-std::vector<std::string> CodecLibraryCandidates() {
-  return {platform::ProgramFolder() + kCodecLibraryName, "/usr/lib/p7zip/7z.so", kCodecLibraryName};
+std::vector<std::string> CodecLibraryCandidates(const std::string& programFolder) {
+  return {programFolder + kCodecLibraryName, "/usr/lib/p7zip/7z.so", kCodecLibraryName};
 }
 
 TCodecLibrary::TCodecLibrary(const std::vector<std::string>& candidates) {

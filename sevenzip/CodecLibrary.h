@@ -20,9 +20,10 @@ class ECodecLibraryError : public std::runtime_error {
 // The codec library's file name on this platform.
 inline constexpr const char* kCodecLibraryName = "7z.so";
 
-// Where the library is looked for, in order: beside the program, the
-// platform's installed codec, then the normal library search.
-std::vector<std::string> CodecLibraryCandidates();
+// Where the library is looked for, in order: beside the program (in
+// `programFolder`, with its trailing separator), the platform's installed
+// codec, then the normal library search.
+std::vector<std::string> CodecLibraryCandidates(const std::string& programFolder);
 
 // The loaded codec library and the exports the component needs. Loading
 // checks that the library reports the interface layout we are built for.

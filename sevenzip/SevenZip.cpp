@@ -1,5 +1,6 @@
 #include "sevenzip/SevenZip.h"
 
+#include "platform/Files.h"
 #include "sevenzip/FileNames.h"
 
 using namespace sevenzip;
@@ -19,7 +20,8 @@ const char* const kSevenZipMessages[12] = {
     "Could not create file",
 };
 
-TSevenZip::TSevenZip() : TSevenZip(CodecLibraryCandidates()) {}
+// On its own the component looks beside the program that uses it.
+TSevenZip::TSevenZip() : TSevenZip(CodecLibraryCandidates(platform::ProgramFolder())) {}
 
 TSevenZip::TSevenZip(const std::vector<std::string>& libraryCandidates)
     : F7zaLibh(std::make_unique<TCodecLibrary>(libraryCandidates)) {

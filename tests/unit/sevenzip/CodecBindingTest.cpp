@@ -25,7 +25,7 @@ TEST(CodecBinding, ConstructionLoadsTheInstalledCodecWithDefaults) {
 }
 
 TEST(CodecBinding, LibraryIsLookedForBesideTheProgramFirst) {
-  const std::vector<std::string> candidates = CodecLibraryCandidates();
+  const std::vector<std::string> candidates = CodecLibraryCandidates(platform::ProgramFolder());
   ASSERT_EQ(candidates.size(), 3u);
   EXPECT_EQ(candidates[0], platform::ProgramFolder() + "7z.so");  // beside this test
   EXPECT_EQ(candidates[1], "/usr/lib/p7zip/7z.so");
