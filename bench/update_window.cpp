@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "http/HTTPLibrary.h"
 #include "http/QVHTTP.h"
 #include "ui/HighDpi.h"
 #include "updater/LaunchModes.h"
@@ -107,6 +108,7 @@ int main(int argc, char** argv) {
   std::string folder = argv[2];
   if (!folder.ends_with('/')) folder += '/';
 
+  THTTPLibrary library;
   UseDevicePixels();
   TUpdaterApplication app(argc, argv);
   QElapsedTimer clock;
@@ -115,12 +117,8 @@ int main(int argc, char** argv) {
   // The run starts its download as the window is made; its figures arrive
   // through the event loop, so the handlers below are in place before any.
   const TCommandLine commandLine({"MAIN_UP", "2.0.0", "Main.exe", "0", argv[1]});
-  TfmUpdaterMain window(TUpdateRunSetup{commandLine, folder});
-  auto* http = window.findChild<TQVHTTP*>("HttpDownloader");
-  if (!http) {
-    std::fprintf(stderr, "the window has no download component\n");
-    return 1;
-  }
+  TfmUpdaterMain window(TUpdateRunSetup{commandLine, folder, folder});
+  TQVHTTP* http = &window.Run()->HttpDownloader();
 
   std::vector<qint64> progress;
   const THTTPProgress showProgress = http->OnProgress;
@@ -159,7 +157,7 @@ int main(int argc, char** argv) {
     probe.stop();
     success = ok;
     std::error_code ec;
-    bytes = static_cast<qint64>(std::filesystem::file_size(window.PatchFileName(), ec));
+    bytes = static_cast<qint64>(std::filesystem::file_size(window.Run()->PatchFile(), ec));
     QCoreApplication::quit();
   };
 

@@ -30,17 +30,17 @@ bool ReadWholeFile(const std::string& fileName, std::string* bytes) {
 
 }  // namespace
 
-void RunScriptFile(const std::string& fileName) {
+void RunScriptFile(const std::string& fileName, const std::string& programFolder) {
   try {
     if (!IsScriptFile(fileName)) return;
     std::string bytes;
     if (!ReadWholeFile(fileName, &bytes)) return;
-    RunScript(DecodeScriptBytes(bytes));
+    RunScript(DecodeScriptBytes(bytes), programFolder);
   } catch (...) {
   }
 }
 
-void RunScript(const std::string& text) {
+void RunScript(const std::string& text, const std::string& programFolder) {
   // Only the upper-casing of a command word can throw here; it ends the run.
   try {
     for (const std::string& line : SplitScriptLines(text)) {
@@ -52,13 +52,13 @@ void RunScript(const std::string& text) {
       if (word == "FILE")
         FileCommand(tokens);
       else if (word == "DIR")
-        DirCommand(tokens);
+        DirCommand(tokens, programFolder);
       else if (word == "API")
         ApiCommand(tokens);
       else if (word == "RUN")
-        RunCommand(tokens);
+        RunCommand(tokens, programFolder);
       else if (word == "REGSVR32")
-        Regsvr32Command(tokens);
+        Regsvr32Command(tokens, programFolder);
     }
   } catch (...) {
   }
@@ -88,19 +88,19 @@ void FileCommand(const TArrayString& tokens) {
   });
 }
 
-void DirCommand(const TArrayString& tokens) {
+void DirCommand(const TArrayString& tokens, const std::string& programFolder) {
   Guarded([&] {
     const std::string command = LocaleUpper(ItemAt(1, tokens));
     const std::string path = ItemAt(2, tokens);
     if (command == "DELETE") {
       if (path.empty()) return;
-      const std::string folder = InProgramFolder(path);
+      const std::string folder = InProgramFolder(path, programFolder);
       // Every form of the root is refused, not only the plain one.
       if (TreeToRemove(folder) && platform::DirectoryExists(folder)) DeleteDirectoryTree(folder);
     } else if (command == "CREATE") {
       // An existing folder is looked for where the path leads as written.
       if (platform::DirectoryExists(path)) return;
-      platform::CreateDirectories(InProgramFolder(path));
+      platform::CreateDirectories(InProgramFolder(path, programFolder));
     }
   });
 }
@@ -113,9 +113,9 @@ void ApiCommand(const TArrayString& tokens) {
   });
 }
 
-void RunCommand(const TArrayString& tokens) {
+void RunCommand(const TArrayString& tokens, const std::string& programFolder) {
   Guarded([&] {
-    const std::string program = ProgramToStart(ItemAt(1, tokens));
+    const std::string program = ProgramToStart(ItemAt(1, tokens), programFolder);
     if (program.empty()) return;
     // Empty tokens before the first parameter vanish; runs of blanks between
     // parameters come through as written.
@@ -124,15 +124,15 @@ void RunCommand(const TArrayString& tokens) {
       if (!parameters.empty()) parameters += ' ';
       parameters += tokens[i];
     }
-    platform::ShellOpen(program, parameters, platform::ProgramFolder());
+    platform::ShellOpen(program, parameters, programFolder);
   });
 }
 
-void Regsvr32Command(const TArrayString& tokens) {
+void Regsvr32Command(const TArrayString& tokens, const std::string& programFolder) {
   Guarded([&] {
     // A Windows tool: where none is installed, there is nothing to register with.
     const std::string tool = RegistrationTool();
     if (tool.empty()) return;
-    platform::ShellOpen(tool, "/n /s /i:user " + ItemAt(1, tokens), platform::ProgramFolder());
+    platform::ShellOpen(tool, "/n /s /i:user " + ItemAt(1, tokens), programFolder);
   });
 }

@@ -10,9 +10,9 @@ bool IsScriptFile(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
-std::string InProgramFolder(const std::string& path) {
+std::string InProgramFolder(const std::string& path, const std::string& programFolder) {
   if (!path.empty() && path.front() == platform::kPathSeparator) return path;
-  return platform::ProgramFolder() + path;
+  return programFolder + path;
 }
 
 std::optional<std::string> TreeToRemove(std::string path) {
@@ -28,10 +28,10 @@ std::optional<std::string> TreeToRemove(std::string path) {
   return path;
 }
 
-std::string ProgramToStart(const std::string& program) {
+std::string ProgramToStart(const std::string& program, const std::string& programFolder) {
   if (program.empty()) return {};
   if (program.front() == platform::kPathSeparator) return program;
-  const std::string inProgramFolder = platform::ProgramFolder() + program;
+  const std::string inProgramFolder = programFolder + program;
   if (program.find(platform::kPathSeparator) != std::string::npos) return inProgramFolder;
   if (platform::IsExecutableFile(inProgramFolder)) return inProgramFolder;
   return platform::FindOnPath(program);

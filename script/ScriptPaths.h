@@ -11,7 +11,7 @@
 bool IsScriptFile(const std::string& path);
 
 // A folder path of DIR: kept when absolute, else taken in the program folder.
-std::string InProgramFolder(const std::string& path);
+std::string InProgramFolder(const std::string& path, const std::string& programFolder);
 
 // The tree that removing `path` would remove, or nothing when `path` is empty,
 // cannot be resolved or resolves to the root. Trailing separators are dropped;
@@ -21,7 +21,7 @@ std::optional<std::string> TreeToRemove(std::string path);
 // The program RUN starts: an absolute path as it is, a relative one with a
 // separator in the program folder, a bare name from the program folder, else
 // from PATH. Empty when there is none.
-std::string ProgramToStart(const std::string& program);
+std::string ProgramToStart(const std::string& program, const std::string& programFolder);
 
 // The registration tool from PATH ("regsvr32.exe", else "regsvr32"), or empty.
 std::string RegistrationTool();

@@ -18,11 +18,20 @@ class TCommandLine {
   std::vector<std::string> params_;  // parameter 1 first
 };
 
+// Where the program runs, as its entry found it once.
+struct TProgramContext {
+  std::string ExecutablePath;
+  std::string ProgramFolder;  // with its trailing separator
+  std::string WorkingFolder;  // the process's current folder
+};
+
 // Sets the current folder to the program folder and copies the running
 // executable over `target`. Failures are silent.
-void CopySelfTo(const std::string& target);
+void CopySelfTo(const std::string& target, const TProgramContext& context);
 
 // Runs the mode the command word selects. "MAIN_UP" is handed to `runUpdate`;
-// the relays act here. The process's exit code is 0 on every path.
-int RunLaunchMode(const TCommandLine& commandLine,
+// the relays act here. Before any of the three modes acts, an update that a
+// killed run left half done in the program folder is rolled back. The
+// process's exit code is 0 on every path.
+int RunLaunchMode(const TCommandLine& commandLine, const TProgramContext& context,
                   const std::function<void(const TCommandLine&)>& runUpdate);

@@ -2,7 +2,6 @@
 
 #include "util/QVUtils.h"
 
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -15,22 +14,11 @@ bool EndsWith(const std::string& text, const std::string& suffix) {
 
 }  // namespace
 
-std::string PatchStamp(const std::tm& local, int milliseconds) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%04d%02d%d%02d%02d%02d%03d", local.tm_year + 1900,
-                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                milliseconds);
+std::string PatchStamp(const platform::LocalTime& local) {
+  char buffer[48];
+  std::snprintf(buffer, sizeof buffer, "%04d%02d%d%02d%02d%02d%03d", local.year, local.month,
+                local.day, local.hour, local.minute, local.second, local.millisecond);
   return buffer;
-}
-
-std::string CurrentPatchStamp() {
-  const auto now = std::chrono::system_clock::now();
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
-  const auto ms =
-      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()) % 1000;
-  std::tm local{};
-  localtime_r(&seconds, &local);
-  return PatchStamp(local, static_cast<int>(ms.count()));
 }
 
 bool PatchModeFromUrl(const std::string& url, TPatchMode* mode, std::string* extension) {

@@ -1,8 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <ctime>
 #include <string>
+
+#include "platform/Clock.h"
 
 // The small rules of the update run, kept apart from the window so that they
 // can be checked on their own.
@@ -12,8 +13,7 @@ enum TPatchMode { pmZip, pm7z, pmPkgExe };
 // The package name's stamp, "YYYMMDHHNNSSZZZ": four-digit year, two-digit
 // month, day without a leading zero, then hour, minute, second and
 // millisecond with fixed widths.
-std::string PatchStamp(const std::tm& local, int milliseconds);
-std::string CurrentPatchStamp();
+std::string PatchStamp(const platform::LocalTime& local);
 
 // The package kind from the URL's case-sensitive ending (".7z", ".zip",
 // ".exe", tested in that order) and its file-name extension. False when none

@@ -1,13 +1,17 @@
 #include "updater/untUpdaterMain.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QPixmap>
 #include <QScreen>
+#include <QThread>
 
-#include "sevenzip/SevenZip.h"
+#include "platform/Clock.h"
 #include "ui/Fonts.h"
 #include "ui/QVGDIUtil.h"
+#include "updater/MessageBox.h"
 
 namespace {
 
@@ -33,8 +37,10 @@ TfmUpdaterMain::TfmUpdaterMain(std::optional<TUpdateRunSetup> setup, QWidget* pa
     : TZelvarForm(parent, TDerivedForm{}), FSetup(std::move(setup)) {
   Q_INIT_RESOURCE(updater_artwork);
 
-  // The components come first, so that binding by name finds their handlers.
-  CreateComponents();
+  // The timer comes first, so that binding by name finds its handler.
+  TimerUnPack = new QTimer(this);
+  TimerUnPack->setObjectName("TimerUnPack");
+  TimerUnPack->setSingleShot(true);
   // Also binds the frame's handlers: one pass for the whole window.
   Ui::UpdaterMainDesign::setupUi(this);
   setObjectName("TfmUpdaterMain");
@@ -63,11 +69,24 @@ void TfmUpdaterMain::FormCreate() {
   move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
 
   if (FSetup) {
-    PatchMode = pmPkgExe;
-    MainProcessID = 0;
-    TakeArguments();
-    StartDownload();
+    FRun = std::make_unique<TUpdateRun>(static_cast<TUpdateRunHost&>(*this), *FSetup);
+    FRun->Start();
   }
+}
+
+TfmUpdaterMain::~TfmUpdaterMain() {
+  FormDestroy();
+}
+
+void TfmUpdaterMain::FormDestroy() {
+  // Stops the transfer and leaves the installation as it was, unless the
+  // update landed.
+  FRun.reset();
+}
+
+void TfmUpdaterMain::closeEvent(QCloseEvent* event) {
+  if (FRun) FRun->WindowClosed();
+  TZelvarForm::closeEvent(event);
 }
 
 void TfmUpdaterMain::SetStatus(TStatus status) {
@@ -144,4 +163,59 @@ void TfmUpdaterMain::LayoutContent() {
                       : scProgressBar->width();
   scProgressBar->setGeometry(0, 0, bar, height);
   scProgressBar->SetRadius(radius);
+}
+
+void TfmUpdaterMain::ShowStatusLine(const std::string& text) {
+  lblStatus->setText(QString::fromStdString(text));
+}
+
+void TfmUpdaterMain::ShowProgress(int percent, bool withPercentage) {
+  scProgressBar->resize(BarWidth(percent, scProgressMain->width()), scProgressBar->height());
+  scProgressBar->update();
+  if (withPercentage) lblPercent->setText(QString::number(percent) + "%");
+}
+
+void TfmUpdaterMain::StartTimer(uint32_t milliseconds) {
+  TimerUnPack->start(static_cast<int>(milliseconds));
+}
+
+void TfmUpdaterMain::StopTimer() {
+  TimerUnPack->stop();
+}
+
+void TfmUpdaterMain::on_TimerUnPack_timeout() {
+  if (FRun) FRun->TimerFired();
+}
+
+void TfmUpdaterMain::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
+
+void TfmUpdaterMain::Repaint() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void TfmUpdaterMain::ShowMessage(const std::string& text) {
+  ShowInformationMessage(this, text.c_str());
+}
+
+void TfmUpdaterMain::CloseWindow() {
+  close();
+}
+
+void TfmUpdaterMain::Terminate() {
+  FTerminated = true;
+  QCoreApplication::quit();
+}
+
+uint64_t TfmUpdaterMain::TickCount() {
+  return platform::TickCount();
+}
+
+platform::LocalTime TfmUpdaterMain::LocalTime() {
+  return platform::LocalTimeNow();
+}
+
+void TfmUpdaterMain::Sleep(uint32_t milliseconds) {
+  QThread::msleep(milliseconds);
 }

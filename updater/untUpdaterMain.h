@@ -3,7 +3,6 @@
 #include <QImage>
 #include <QTimer>
 
-#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,36 +10,14 @@
 
 #include "ui/untZelvarForm.h"
 #include "ui_untUpdaterMain.h"
-#include "updater/LaunchModes.h"
-#include "updater/RunRules.h"
-
-class TQVHTTP;
-class TSevenZip;
-class TZipReader;
-struct TZipEntryHeader;
-
-// A window timer with the integer tag the run counts its attempts in.
-class TTaggedTimer : public QTimer {
- public:
-  using QTimer::QTimer;
-  int Tag = 0;
-};
-
-// What the update run is given: the command line and the program folder
-// (with its trailing separator).
-struct TUpdateRunSetup {
-  TCommandLine CommandLine;
-  std::string ProgramFolder;
-};
-
-// Stage shown in the update window.
-enum TStatus { stInit, stDownload, stUnextract, stInstall, stError };
+#include "updater/UpdateRun.h"
+#include "updater/UpdateRunHost.h"
 
 // The update window: logo, title, a line asking the user to wait, the status
 // line, the percentage and a thin rounded progress bar, in the product's frame
-// with only the close button. Given a run setup it also carries out the update
-// run: download, unpacking or installing, version record, script, restart.
-class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign {
+// with only the close button. Given a run setup it is the host of the update
+// run and shows what the run tells it.
+class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign, private TUpdateRunHost {
   Q_OBJECT
 
  public:
@@ -52,14 +29,15 @@ class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign {
 
   TStatus Status() const { return FStatus; }
   // Shows a stage; the resetting stages also empty the bar and the percentage.
-  void SetStatus(TStatus status);
+  void SetStatus(TStatus status) override;
   // Renders the logo for the current scale.
   void LoadLogo();
   // Bound to OnChangeScale: the window's content follows the new DPI.
   void ScaleChanged(QObject* Sender);
   // The run has ended the application (after a successful update).
   bool Terminated() const { return FTerminated; }
-  const std::string& PatchFileName() const { return PatchFile; }
+  // The run this window hosts, if any.
+  TUpdateRun* Run() { return FRun.get(); }
 
   // The logo drawn at twice its design size.
   std::vector<QImage> ImgList;
@@ -68,53 +46,33 @@ class TfmUpdaterMain : public TZelvarForm, public Ui::UpdaterMainDesign {
   void FormCreate() override;
   void FormDestroy() override;
   void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
 
  private slots:
   void on_TimerUnPack_timeout();
-  void on_TimerInstallerCheck_timeout();
 
  private:
   TfmUpdaterMain(std::optional<TUpdateRunSetup> setup, QWidget* parent);
   void LayoutContent();
-  void CreateComponents();
 
-  // The run.
-  void TakeArguments();
-  void StartDownload();
-  void StopDownload();
-  void HttpDownloaderProgress(QObject* Sender, int32_t TransSize, int32_t TotalSize);
-  void HttpDownloaderEnd(QObject* Sender, bool Success);
-  void ExtractPatch(int attempt);
-  void ZipFileProgress(TZipReader* Sender, const std::string& FileName,
-                       const TZipEntryHeader& Header, int64_t Position);
-  void ChangePatchMode(TPatchMode mode);
-  void FinishUpdate();
-  void WriteVersion();
-  void RunUpdateScript();
-  void RunNewUpdater(const std::string& updaterFile);
-  void ShowProgress(int percent, bool showPercent);
-  void Terminate();
+  // The run's host.
+  void ShowStatusLine(const std::string& text) override;
+  void ShowProgress(int percent, bool withPercentage) override;
+  void StartTimer(uint32_t milliseconds) override;
+  void StopTimer() override;
+  void ProcessMessages() override;
+  void Repaint() override;
+  void ShowMessage(const std::string& text) override;
+  void CloseWindow() override;
+  void Terminate() override;
+  uint64_t TickCount() override;
+  platform::LocalTime LocalTime() override;
+  void Sleep(uint32_t milliseconds) override;
 
   TStatus FStatus = stInit;
-
   std::optional<TUpdateRunSetup> FSetup;
-  TPatchMode PatchMode = pmPkgExe;
-  std::string PatchFile;
-  std::string PatchVersion;
-  std::string MainExeName;
-  std::string UpdaterFile;
-  std::string ScriptFile;
-  int32_t MainProcessID = 0;
-  std::string PatchUrl;
-  std::unique_ptr<TSevenZip> UnZip;  // only while one 7z attempt runs
-  uint32_t InstallerPId = 0;
-
-  TQVHTTP* HttpDownloader = nullptr;
-  TTaggedTimer* TimerUnPack = nullptr;
-  TTaggedTimer* TimerInstallerCheck = nullptr;
-  int64_t FLastRepaint = 0;  // of the zip progress, in ms
+  // The run's one timer: the unpacking attempts and the installer's polling.
+  QTimer* TimerUnPack = nullptr;
+  std::unique_ptr<TUpdateRun> FRun;
   bool FTerminated = false;
 };
-
-// Waits `milliseconds` while still handling the application's events.
-void DelayWithMessages(uint32_t milliseconds);

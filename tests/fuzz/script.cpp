@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Populate(gProgramFolder);
   if (::chdir(gProgramFolder.c_str()) != 0) fuzzing::Fail("cannot enter the program folder");
 
-  RunScript(text);
+  RunScript(text, gProgramFolder.string() + "/");
 
   if (::fchdir(gStartFolder) != 0) fuzzing::Fail("cannot return to the start folder");
   for (const std::string& name : fuzzing::NamesIn(scratch))

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/Files.h"
+
 #include <filesystem>
 
 #include "script/QVScript.h"
@@ -72,7 +74,7 @@ TEST(DirCommand, DeleteRemovesTheTreeButNothingBehindItsLinks) {
     fs::create_symlink(outside / "keep.txt", dir / "tree/to-file");
     fs::create_directory_symlink(outside / "inner", dir / "tree/to-inner");
     const std::string line = InFolder("DIR DELETE " + written, dir.path());
-    RunScript(line);
+    RunScript(line, platform::ProgramFolder());
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "tree"))) << line;
     EXPECT_EQ(Snapshot(outside.path()), outsideBefore) << line;
   }
@@ -83,7 +85,7 @@ TEST(DirCommand, DeleteOfALinkRemovesTheLinkOnly) {
   WriteFile(outside / "keep.txt", "keep");
   for (const std::string written : {"{d}/link", "{d}/link/"}) {
     fs::create_directory_symlink(outside.path(), dir / "link");
-    RunScript(InFolder("DIR DELETE " + written, dir.path()));
+    RunScript(InFolder("DIR DELETE " + written, dir.path()), platform::ProgramFolder());
     EXPECT_FALSE(fs::exists(fs::symlink_status(dir / "link"))) << written;
     EXPECT_EQ(Snapshot(outside.path()), (Entries{{"keep.txt", "keep"}})) << written;
   }
@@ -96,12 +98,12 @@ TEST(DirCommand, DeleteLeavesFilesMissingPathsAndRootsAlone) {
   const Entries before = Snapshot(dir.path());
   // Without the root check the link itself would go; what it leads to is
   // never touched either way.
-  RunScript(
-      InFolder("DIR DELETE {d}/file.txt\n"
-               "DIR DELETE {d}/missing\n"
-               "DIR DELETE {d}/root-link\n"
-               "DIR DELETE\n",
-               dir.path()));
+  RunScript(InFolder("DIR DELETE {d}/file.txt\n"
+                     "DIR DELETE {d}/missing\n"
+                     "DIR DELETE {d}/root-link\n"
+                     "DIR DELETE\n",
+                     dir.path()),
+            platform::ProgramFolder());
   EXPECT_EQ(Snapshot(dir.path()), before);
 }
 
@@ -111,7 +113,8 @@ TEST(DirCommand, CreateMakesEveryMissingParent) {
   WriteFile(dir / "kept/file.txt", "x");
   WriteFile(dir / "file.txt", "");
   RunScript(
-      InFolder("DIR CREATE {d}/a/b/c\nDIR CREATE {d}/kept\nDIR CREATE {d}/file.txt/x", dir.path()));
+      InFolder("DIR CREATE {d}/a/b/c\nDIR CREATE {d}/kept\nDIR CREATE {d}/file.txt/x", dir.path()),
+      platform::ProgramFolder());
   EXPECT_EQ(Snapshot(dir.path()), (Entries{{"a", "<dir>"},
                                            {"a/b", "<dir>"},
                                            {"a/b/c", "<dir>"},

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
+#include "platform/Files.h"
 
 #include <filesystem>
 #include <functional>
@@ -60,7 +62,7 @@ TEST(RunScriptFile, ByteOrderMarksAndLineEnds) {
     TempDir dir;
     const std::string script = dir / "script.dat";
     WriteFile(script, c.encode(TwoLines(dir.path(), c.end, c.lastEnds)));
-    RunScriptFile(script);
+    RunScriptFile(script, platform::ProgramFolder());
     EXPECT_EQ(fs::is_directory(dir / "one"), c.runs);
     EXPECT_EQ(fs::is_directory(dir / "tw\xC3\xB6-\xED\x95\x9C"), c.runs);
     EXPECT_EQ(script_test::Snapshot(dir.path()).size(), c.runs ? 3u : 1u);
@@ -72,7 +74,7 @@ TEST(RunScriptFile, TextEndsAtTheFirstNul) {
   const std::string script = dir / "script.dat";
   WriteFile(script, "DIR CREATE " + dir.path() + "/before\n" + std::string(1, '\0') +
                         "\nDIR CREATE " + dir.path() + "/after\n");
-  RunScriptFile(script);
+  RunScriptFile(script, platform::ProgramFolder());
   EXPECT_TRUE(fs::is_directory(dir / "before"));
   EXPECT_FALSE(fs::exists(dir / "after"));
 }
@@ -80,12 +82,12 @@ TEST(RunScriptFile, TextEndsAtTheFirstNul) {
 TEST(RunScriptFile, NothingRunsWithoutAScriptFile) {
   TempDir dir;
   fs::create_directory(dir / "script.dat");
-  RunScriptFile(dir / "missing.dat");
-  RunScriptFile(dir / "script.dat");  // a folder is no script
+  RunScriptFile(dir / "missing.dat", platform::ProgramFolder());
+  RunScriptFile(dir / "script.dat", platform::ProgramFolder());  // a folder is no script
   // Nor is a pipe: reading one would wait for a writer for ever.
   ASSERT_EQ(mkfifo((dir / "pipe.dat").c_str(), 0600), 0);
-  RunScriptFile(dir / "pipe.dat");
-  RunScriptFile("");
+  RunScriptFile(dir / "pipe.dat", platform::ProgramFolder());
+  RunScriptFile("", platform::ProgramFolder());
   EXPECT_EQ(script_test::Snapshot(dir.path()).size(), 2u);
 }
 

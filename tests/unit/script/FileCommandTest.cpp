@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/Files.h"
+
 #include <filesystem>
 
 #include "script/QVScript.h"
@@ -61,7 +63,7 @@ TEST(FileCommand, CopyDeleteAndMove) {
     TempDir dir;
     MakeFixture(dir);
     const std::string line = InFolder(c.line, dir.path());
-    RunScript(line);
+    RunScript(line, platform::ProgramFolder());
     EXPECT_EQ(Snapshot(dir.path()), c.expected) << line;
   }
 }
@@ -70,7 +72,8 @@ TEST(FileCommand, RelativePathsResolveAgainstTheCurrentFolder) {
   TempDir dir;
   MakeFixture(dir);
   script_test::ScopedCurrentDir current(dir.path());
-  RunScript("FILE COPY src.txt copy.txt\nFILE MOVE old.txt folder/old.txt\nFILE DELETE src.txt");
+  RunScript("FILE COPY src.txt copy.txt\nFILE MOVE old.txt folder/old.txt\nFILE DELETE src.txt",
+            platform::ProgramFolder());
   EXPECT_EQ(Snapshot(dir.path()),
             (Entries{{"copy.txt", "source"}, {"folder", "<dir>"}, {"folder/old.txt", "old"}}));
 }
@@ -79,7 +82,7 @@ TEST(FileCommand, CopyKeepsThePermissionBitsOfTheSource) {
   TempDir dir;
   WriteFile(dir / "tool", "#!/bin/sh\n");
   fs::permissions(dir / "tool", fs::perms(0750));
-  RunScript(InFolder("FILE COPY {d}/tool {d}/tool2", dir.path()));
+  RunScript(InFolder("FILE COPY {d}/tool {d}/tool2", dir.path()), platform::ProgramFolder());
   EXPECT_EQ(fs::status(dir / "tool2").permissions(), fs::perms(0750));
 }
 
@@ -88,11 +91,11 @@ TEST(FileCommand, LinksAreHandledAsLinks) {
   WriteFile(outside / "target.txt", "outside");
   fs::create_symlink(outside / "target.txt", dir / "link.txt");
   fs::create_symlink(dir / "missing.txt", dir / "dangling.txt");
-  RunScript(
-      InFolder("FILE COPY {d}/link.txt {d}/copy.txt\n"
-               "FILE DELETE {d}/link.txt\n"
-               "FILE DELETE {d}/dangling.txt\n",
-               dir.path()));
+  RunScript(InFolder("FILE COPY {d}/link.txt {d}/copy.txt\n"
+                     "FILE DELETE {d}/link.txt\n"
+                     "FILE DELETE {d}/dangling.txt\n",
+                     dir.path()),
+            platform::ProgramFolder());
   // The copy takes the content; the delete removes the link, not its target.
   EXPECT_EQ(Snapshot(dir.path()),
             (Entries{{"copy.txt", "outside"}, {"dangling.txt", "-> " + (dir / "missing.txt")}}));

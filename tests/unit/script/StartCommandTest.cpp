@@ -41,7 +41,7 @@ TEST(RunCommand, StartsTheProgramWithTheJoinedParametersInTheProgramFolder) {
   TempDir dir;
   const std::string program = CopyFakeMain(dir / "notes");
   for (size_t i = 0; i < std::size(cases); ++i) {
-    RunScript("RUN " + program + cases[i].parameters);
+    RunScript("RUN " + program + cases[i].parameters, platform::ProgramFolder());
     const auto calls = WaitForCalls(program, i + 1);
     ASSERT_EQ(calls.size(), i + 1) << cases[i].parameters;
     EXPECT_EQ(calls[i].args, cases[i].expected) << cases[i].parameters;
@@ -54,7 +54,8 @@ TEST(RunCommand, ABareNameIsLookedForOnThePath) {
   const std::string tool = CopyFakeMain(bin / "script-test-tool");
   script_test::WriteFile(bin / "not-executable", "");
   ScopedEnv path("PATH", bin.path() + ":/usr/bin:/bin");
-  RunScript("RUN not-executable\nRUN no-such-program-anywhere x\nRUN script-test-tool x");
+  RunScript("RUN not-executable\nRUN no-such-program-anywhere x\nRUN script-test-tool x",
+            platform::ProgramFolder());
   const auto calls = WaitForCalls(tool, 1);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].args, Args{"x"});
@@ -88,7 +89,7 @@ TEST(Regsvr32Command, StartsTheRegistrationToolFromThePath) {
   TempDir bin;
   const std::string tool = CopyFakeMain(bin / "regsvr32");
   ScopedEnv path("PATH", bin.path() + ":/usr/bin:/bin");
-  RunScript("REGSVR32 plugins/viewer.dll\nregsvr32\n");
+  RunScript("REGSVR32 plugins/viewer.dll\nregsvr32\n", platform::ProgramFolder());
   // Both run at once, so they may record in either order.
   const auto calls = WaitForCalls(tool, 2);
   ASSERT_EQ(calls.size(), 2u);
@@ -104,7 +105,7 @@ TEST(Regsvr32Command, PrefersTheWindowsNameAndSkipsWhatCannotRun) {
   const std::string plain = CopyFakeMain(first / "regsvr32");
   const std::string windows = CopyFakeMain(second / "regsvr32.exe");
   ScopedEnv path("PATH", first.path() + ":" + second.path());
-  RunScript("REGSVR32 a.dll");
+  RunScript("REGSVR32 a.dll", platform::ProgramFolder());
   const auto calls = WaitForCalls(windows, 1);
   ASSERT_EQ(calls.size(), 1u);
   EXPECT_EQ(calls[0].args, (Args{"/n", "/s", "/i:user", "a.dll"}));
@@ -114,7 +115,8 @@ TEST(Regsvr32Command, PrefersTheWindowsNameAndSkipsWhatCannotRun) {
 TEST(Regsvr32Command, WithoutTheToolTheScriptGoesOn) {
   TempDir dir, empty;
   ScopedEnv path("PATH", empty.path());
-  RunScript(InFolder("REGSVR32 a.dll\nDIR CREATE {d}/after", dir.path()));
+  RunScript(InFolder("REGSVR32 a.dll\nDIR CREATE {d}/after", dir.path()),
+            platform::ProgramFolder());
   EXPECT_TRUE(fs::is_directory(dir / "after"));
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/Files.h"
+
 #include <filesystem>
 
 #include "script/QVScript.h"
@@ -38,22 +40,22 @@ TEST(RunScript, TokensCommentsAndCommandWords) {
   for (const auto& c : cases) {
     TempDir dir;
     const std::string line = InFolder(c.line, dir.path());
-    RunScript(line);
+    RunScript(line, platform::ProgramFolder());
     EXPECT_EQ(fs::is_directory(dir / "a"), c.made) << line;
   }
 }
 
 TEST(RunScript, AFailingLineDoesNotStopTheScript) {
   TempDir dir;
-  RunScript(
-      InFolder("FILE COPY {d}/missing {d}/copy\n"
-               "FILE MOVE {d}/missing {d}/moved\n"
-               "DIR DELETE {d}/missing\n"
-               "RUN {d}/missing\n"
-               "API SLEEP -1\n"
-               "DIR CREATE /proc/no/such/folder\n"
-               "DIR CREATE {d}/after\n",
-               dir.path()));
+  RunScript(InFolder("FILE COPY {d}/missing {d}/copy\n"
+                     "FILE MOVE {d}/missing {d}/moved\n"
+                     "DIR DELETE {d}/missing\n"
+                     "RUN {d}/missing\n"
+                     "API SLEEP -1\n"
+                     "DIR CREATE /proc/no/such/folder\n"
+                     "DIR CREATE {d}/after\n",
+                     dir.path()),
+            platform::ProgramFolder());
   EXPECT_TRUE(fs::is_directory(dir / "after"));
   EXPECT_EQ(script_test::Snapshot(dir.path()).size(), 1u);
 }
@@ -84,7 +86,7 @@ TEST(RunScript, CommandWordsFollowTheUserLocale) {
     TempDir dir;
     script_test::WriteFile(dir / "src", "source");
     const std::string line = InFolder(c.line, dir.path());
-    RunScript(line);
+    RunScript(line, platform::ProgramFolder());
     EXPECT_EQ(fs::exists(dir / c.made), c.recognised)
         << line << " LC_ALL=" << c.all.value_or("-") << " LC_CTYPE=" << c.ctype.value_or("-")
         << " LANG=" << c.lang.value_or("-");

@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdlib>
 
+#include "http/HTTPLibrary.h"
 #include "ui/HighDpi.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
        {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
     unsetenv(name);
   ::testing::InitGoogleTest(&argc, argv);
+  THTTPLibrary library;
   UseDevicePixels();
   QApplication app(argc, argv);
   return RUN_ALL_TESTS();

@@ -5,19 +5,14 @@
 namespace {
 
 TEST(RunRules, Stamp) {
-  std::tm t{};
-  t.tm_year = 2024 - 1900;
-  t.tm_mon = 2;
-  t.tm_mday = 5;
-  t.tm_hour = 14;
-  t.tm_min = 7;
-  t.tm_sec = 9;
-  EXPECT_EQ("patch_" + PatchStamp(t, 42) + ".zip", "patch_2024035140709042.zip");
-  t.tm_mon = 11;
-  t.tm_mday = 31;
-  t.tm_hour = 0;
-  EXPECT_EQ(PatchStamp(t, 999), "20241231000709999");  // 17 digits with a two-digit day
-  const std::string now = CurrentPatchStamp();
+  platform::LocalTime t{2024, 3, 5, 14, 7, 9, 42};
+  EXPECT_EQ("patch_" + PatchStamp(t) + ".zip", "patch_2024035140709042.zip");
+  t.month = 12;
+  t.day = 31;
+  t.hour = 0;
+  t.millisecond = 999;
+  EXPECT_EQ(PatchStamp(t), "20241231000709999");  // 17 digits with a two-digit day
+  const std::string now = PatchStamp(platform::LocalTimeNow());
   EXPECT_TRUE(now.size() == 16 || now.size() == 17) << now;
   EXPECT_EQ(now.find_first_not_of("0123456789"), std::string::npos) << now;
 }
@@ -49,19 +44,17 @@ TEST(RunRules, PackageKindFromTheUrlEnding) {
 // Only names a run gives its package are taken for a stale one and deleted;
 // anything else of the user's in the program folder stays.
 TEST(RunRules, PackageNamesOfEarlierRuns) {
-  std::tm t{};
-  t.tm_year = 2024 - 1900;
-  t.tm_mday = 5;
-  const std::string shortStamp = PatchStamp(t, 1);
-  t.tm_mday = 25;
-  const std::string longStamp = PatchStamp(t, 1);
+  platform::LocalTime t{2024, 1, 5, 0, 0, 0, 1};
+  const std::string shortStamp = PatchStamp(t);
+  t.day = 25;
+  const std::string longStamp = PatchStamp(t);
   const struct {
     std::string name;
     bool package;
   } cases[] = {
       {"patch_" + shortStamp + ".7z", true},
       {"patch_" + longStamp + ".zip", true},
-      {"patch_" + CurrentPatchStamp() + ".exe", true},
+      {"patch_" + PatchStamp(platform::LocalTimeNow()) + ".exe", true},
       {"patch_" + shortStamp.substr(1) + ".7z", false},
       {"patch_" + longStamp + "0.7z", false},
       {"patch_" + shortStamp + ".7z.bak", false},
