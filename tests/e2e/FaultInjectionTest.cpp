@@ -63,6 +63,14 @@ class FaultInjection : public ::testing::Test {
     fs::copy_file(kUpdater, Program("Updater.exe"));
     fs::copy_file(FakeMainPath(), Program("App.exe"));
     for (const auto& [name, content] : files) WriteFile(Program(name), content);
+    // A copy to compare with, its times and modes kept.
+    fs::remove_all(installed_);
+    if (std::system(("cp -a '" + program_ + "' '" + installed_ + "'").c_str()) != 0)
+      ADD_FAILURE() << "cannot copy the installation";
+  }
+
+  static FolderState Exact(const std::string& folder) {
+    return ReadFolderState(folder, FolderDetail::ContentsModesAndTimes);
   }
 
   std::string Program(const std::string& name) const { return program_ + "/" + name; }
@@ -96,20 +104,52 @@ class FaultInjection : public ::testing::Test {
     return archive;
   }
 
-  // `before`, where a file of the package may now hold its new content whole.
-  static FolderState OldOrNew(FolderState before, const FolderState& after,
-                              const std::map<std::string, std::string>& files) {
-    for (const auto& [name, content] : files) {
-      const auto it = after.find(name);
-      if (it != after.end() && it->second == content) before[name] = content;
+  // Kills a run of the 7z package once some of the installation's files are
+  // new and others not yet; returns the old and the new files.
+  std::pair<std::map<std::string, std::string>, std::map<std::string, std::string>> KillMidway() {
+    constexpr int kFiles = 12;
+    constexpr size_t kSize = 6 << 20;
+    const std::string package = dir_ / "package";
+    std::map<std::string, std::string> oldFiles, newFiles;
+    for (int i = 0; i < kFiles; ++i) {
+      const std::string name = "data/f" + std::to_string(i) + ".bin";
+      oldFiles[name] = Noise(kSize, 100 + i);
+      newFiles[name] = Noise(kSize, 200 + i);
+      WriteFile(package + "/" + name, newFiles[name]);
     }
-    return before;
+    WriteFile(package + "/data/added/n.txt", "a file of a new folder");
+    server_.Serve("/p.7z", MakeArchive(package, "7z", "-mx1"));
+    Install(oldFiles);
+
+    auto inode = [&](const std::string& name) {
+      struct stat s {};
+      return ::stat(Program(name).c_str(), &s) == 0 ? s.st_ino : 0;
+    };
+    std::map<std::string, ino_t> oldInodes;
+    for (const auto& [name, content] : oldFiles) oldInodes[name] = inode(name);
+    UpdaterProcess first(Program("Updater.exe"), Arguments("/p.7z"), program_);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    bool midway = false;
+    while (!midway && std::chrono::steady_clock::now() < deadline) {
+      int replaced = 0;
+      for (const auto& [name, ino] : oldInodes) replaced += inode(name) != ino;
+      midway = replaced > 0 && replaced < kFiles;
+      if (!midway) std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    EXPECT_TRUE(midway) << "the unpacking was never seen half done";
+    first.Kill();
+    int newCount = 0;
+    for (const auto& [name, content] : newFiles) newCount += ReadFile(Program(name)) == content;
+    EXPECT_GT(newCount, 0);
+    EXPECT_LT(newCount, kFiles);
+    return {oldFiles, newFiles};
   }
 
   static inline bool namespaceReady_ = false;
   static inline std::string namespaceProblem_;
   TempDir dir_;
   const std::string program_ = dir_.path() + "/app";
+  const std::string installed_ = dir_.path() + "/installed";
   PackageServer server_;
 };
 
@@ -117,13 +157,13 @@ TEST_F(FaultInjection, ReadOnlyFolderKeepsItsFilesAndTheRunFallsBackToTheInstall
   NeedMounts();
   ServePackageAndInstaller({{"data/a.txt", "new a"}, {"data/sub/b.txt", "new b"}});
   Install({{"data/a.txt", "old a"}, {"data/sub/b.txt", "old b"}});
-  const FolderState before = ReadFolderState(program_);
+  const FolderState before = Exact(program_);
   // Root writes through permission bits, not through a read-only mount.
   auto readOnly = ScopedMount::ReadOnly(Program("data"));
 
   ExpectFallbackToTheInstaller("read-only");
   readOnly.Undo();
-  const FolderState after = ReadFolderState(program_);
+  const FolderState after = Exact(program_);
   EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
@@ -134,7 +174,7 @@ TEST_F(FaultInjection, FullDiskKeepsEveryOldFileWholeAndTheRunFallsBackToTheInst
   const std::string archive = ServePackageAndInstaller(files, "-mx0");
   auto disk = ScopedMount::Tmpfs(program_, 64 << 20);
   Install({{"data/small.txt", "old small"}, {"data/big.bin", Noise(1 << 20, 2)}});
-  const FolderState before = ReadFolderState(program_);
+  const FolderState before = Exact(program_);
   // Room for the package and a little more, not for the big file beside it.
   struct statvfs disk_state {};
   ASSERT_EQ(statvfs(program_.c_str(), &disk_state), 0);
@@ -143,10 +183,9 @@ TEST_F(FaultInjection, FullDiskKeepsEveryOldFileWholeAndTheRunFallsBackToTheInst
   disk.Resize(room);
 
   ExpectFallbackToTheInstaller("full disk");
-  const FolderState after = ReadFolderState(program_);
-  // Every file is whole, old or new.
-  const FolderState expected = OldOrNew(before, after, files);
-  EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
+  // The installer found, and left, the installation exactly as it was.
+  const FolderState after = Exact(program_);
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
 TEST_F(FaultInjection, FolderInPlaceOfAFileIsKept) {
@@ -154,63 +193,67 @@ TEST_F(FaultInjection, FolderInPlaceOfAFileIsKept) {
                                                     {"data/c.txt", "new c"}};
   ServePackageAndInstaller(files);
   Install({{"data/a.txt/inside.txt", "kept"}, {"data/c.txt", "old c"}});
-  const FolderState before = ReadFolderState(program_);
+  const FolderState before = Exact(program_);
 
   ExpectFallbackToTheInstaller("folder in place");
-  const FolderState after = ReadFolderState(program_);
-  EXPECT_EQ(after.at("data/a.txt"), "<folder>");
-  EXPECT_EQ(after.at("data/a.txt/inside.txt"), "kept");
-  const FolderState expected = OldOrNew(before, after, files);
-  EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
+  const FolderState after = Exact(program_);
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
-TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstallation) {
-  constexpr int kFiles = 12;
-  constexpr size_t kSize = 6 << 20;
-  const std::string package = dir_ / "package";
-  std::map<std::string, std::string> oldFiles, newFiles;
-  for (int i = 0; i < kFiles; ++i) {
-    const std::string name = "data/f" + std::to_string(i) + ".bin";
-    oldFiles[name] = Noise(kSize, 100 + i);
-    newFiles[name] = Noise(kSize, 200 + i);
-    WriteFile(package + "/" + name, newFiles[name]);
-  }
-  server_.Serve("/p.7z", MakeArchive(package, "7z", "-mx1"));
-  Install(oldFiles);
-
-  // Killed once some files are new and others not yet.
-  auto inode = [&](const std::string& name) {
-    struct stat s {};
-    return ::stat(Program(name).c_str(), &s) == 0 ? s.st_ino : 0;
+// A run killed in the middle of unpacking leaves its journal; the next start
+// of Updater.exe in that folder, in any of its modes, makes the installation
+// exactly what it was before anything else.
+TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingAnyNextStartRestoresTheExactOldTree) {
+  const struct {
+    const char* name;
+    std::vector<std::string> args;
+    bool endsByItself;
+  } cases[] = {
+      // Its download fails: it then waits on the message, which nobody answers here.
+      {"a run whose download fails",
+       {"MAIN_UP", "2.0", "App.exe", "0", "http://127.0.0.1:9/p.7z"},
+       false},
+      {"the language relay", {"LANG_CHANGE", "x", "App.exe"}, true},
+      {"a new updater's relay", {"UPDATER_UP", "App.exe"}, true},
   };
-  std::map<std::string, ino_t> oldInodes;
-  for (const auto& [name, content] : oldFiles) oldInodes[name] = inode(name);
-  {
-    UpdaterProcess first(Program("Updater.exe"), Arguments("/p.7z"), program_);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    bool midway = false;
-    while (!midway && std::chrono::steady_clock::now() < deadline) {
-      int replaced = 0;
-      for (const auto& [name, ino] : oldInodes) replaced += inode(name) != ino;
-      midway = replaced > 0 && replaced < kFiles;
-      if (!midway) std::this_thread::sleep_for(std::chrono::microseconds(200));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(program_);
+    fs::create_directories(program_);
+    KillMidway();
+    ASSERT_FALSE(TemporaryLeftovers(program_).empty()) << "the killed run left no journal";
+    fs::remove_all(dir_ / "package");
+
+    UpdaterProcess second(Program("Updater.exe"), c.args, program_);
+    const auto restored = [&] {
+      return TemporaryLeftovers(program_).empty() && !fs::exists(Program("data/added"));
+    };
+    if (c.endsByItself)
+      ASSERT_EQ(second.Wait(30000), 0);
+    else
+      ASSERT_TRUE(WaitUntil(restored, 30000));
+    second.Kill();
+    EXPECT_TRUE(restored());
+    FolderState after = Exact(program_);
+    FolderState expected = Exact(installed_);
+    after.erase("App.exe.calls");
+    // The relay copies itself over Updater.exe: the same bytes, a new file.
+    if (c.args[0] == "UPDATER_UP") {
+      EXPECT_EQ(ReadFile(Program("Updater.exe")), ReadFile(installed_ + "/Updater.exe"));
+      after.erase("Updater.exe");
+      expected.erase("Updater.exe");
     }
-    ASSERT_TRUE(midway) << "the unpacking was never seen half done";
-    first.Kill();
+    // The failed run's own package, which it kept while it waited.
+    for (const std::string& name : NamesStartingWith(program_, "patch_")) after.erase(name);
+    EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
   }
-  int oldCount = 0, newCount = 0;
-  for (const auto& [name, content] : oldFiles) {
-    const std::string now = ReadFile(Program(name));
-    oldCount += now == content;
-    newCount += now == newFiles[name];
-    EXPECT_TRUE(now == content || now == newFiles[name]) << name << " is neither old nor new";
-  }
-  EXPECT_GT(oldCount, 0);
-  EXPECT_GT(newCount, 0);
-  // The item being written when the process died may stay as a temporary
-  // file beside its target. Make sure there is one such file, of a process
-  // that is gone, beside files of the same look that must stay: one of a
-  // living process and one that is not ours.
+}
+
+TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunLandsTheWholeNewTree) {
+  const auto [oldFiles, newFiles] = KillMidway();
+  // Temporaries of the one scheme: one of a process that is gone, beside
+  // files of the same look that must stay: one of a living process and one
+  // that is not ours.
   WriteFile(Program("data/.~x.txt." + std::to_string(GoneProcessId()) + ".7"),
             "left by a killed run");
   const std::string living = "data/.~x.txt." + std::to_string(getpid()) + ".8";
@@ -219,16 +262,21 @@ TEST_F(FaultInjection, KilledInTheMiddleOfUnpackingTheNextRunFinishesTheInstalla
 
   UpdaterProcess second(Program("Updater.exe"), Arguments("/p.7z"), program_);
   ASSERT_EQ(second.Wait(60000), 0);
-  for (const auto& [name, content] : newFiles)
-    EXPECT_TRUE(ReadFile(Program(name)) == content) << name << " is not the new one";
   EXPECT_EQ(WaitForCalls(Program("App.exe"), 1, 10000).size(), 1u);
+  // Exactly the new tree: nothing of the journal, the originals or the
+  // packages; the user's file and the living writer's stay.
+  FolderState expected;
+  for (const auto& [name, content] : newFiles) expected[name] = content;
+  expected["data/added/n.txt"] = "a file of a new folder";
+  FolderState after = ReadFolderState(program_);
+  for (const char* name : {"Updater.exe", "App.exe", "App.exe.calls", "version.ini"})
+    EXPECT_EQ(after.erase(name), 1u) << name;
+  EXPECT_EQ(after.erase(living), 1u);
+  EXPECT_EQ(after.erase("data/.~notes"), 1u);
+  for (const char* folder : {"data", "data/added"}) EXPECT_EQ(after.erase(folder), 1u) << folder;
+  EXPECT_TRUE(after == expected) << DescribeChanges(expected, after);
   EXPECT_NE(ReadFile(Program("version.ini")).find("version=2.0"), std::string::npos);
-  // What the killed run left is gone; the rest stays.
-  EXPECT_EQ(TemporaryLeftovers(program_), (std::vector<std::string>{"data/.~notes", living}));
   EXPECT_EQ(ReadFile(Program("data/.~notes")), "the user's");
-  // The package of the killed run is gone with the second run's.
-  const auto packages = NamesStartingWith(program_, "patch_");
-  EXPECT_TRUE(packages.empty()) << packages.front();
 }
 
 TEST_F(FaultInjection, ZipRunRemovesTheTemporaryFilesOfAKilledRun) {

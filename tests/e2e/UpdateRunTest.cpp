@@ -9,6 +9,7 @@
 
 #include "tests/tools/FakeMain.h"
 #include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
 #include "tests/tools/update/UpdateFixtures.h"
 #include "tests/tools/update/UpdaterProcess.h"
 
@@ -65,8 +66,13 @@ TEST_F(UpdateRun, SevenZipPackageWithANewUpdaterRunsTheWholeChain) {
   EXPECT_TRUE(fs::is_directory(Program("made")));
   EXPECT_FALSE(fs::exists(Program("old.txt")));  // the script ran in the program folder
   EXPECT_EQ(ReadFile(Program("version.ini")), "; kept\n[config]\nversion=2.1.0\n[ui]\nlang=ko\n");
-  EXPECT_TRUE(NamesStartingWith(program_, "patch_").empty());
-  EXPECT_FALSE(fs::exists(Program("script.dat")));
+  // Exactly the new installation: no package, script, journal, original or
+  // temporary file of the run is left.
+  std::vector<std::string> names;
+  for (const auto& [name, content] : ReadFolderState(program_)) names.push_back(name);
+  EXPECT_EQ(names, (std::vector<std::string>{
+                       "App.exe", "App.exe.calls", "Updater.exe", "Updater_New.exe", "data",
+                       "data/empty.txt", "data/sub", "data/sub/file.txt", "made", "version.ini"}));
 }
 
 TEST_F(UpdateRun, ZipPackageLandsUnderTheCurrentFolderAndRestartsTheApplication) {
