@@ -11,8 +11,9 @@ int main(int argc, char** argv) {
   }
   long reports = 0;
   TZipReader reader;
-  reader.OnProgress = [&reports](TZipReader*, const std::string&, const TZipEntryHeader&,
-                                 int64_t) { ++reports; };
+  reader.OnProgress = [&reports](TZipReader*, const std::string&, const TZipEntryHeader&, int64_t) {
+    ++reports;
+  };
   try {
     reader.Open(argv[1]);
     reader.ExtractAll(argv[2]);
