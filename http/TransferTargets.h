@@ -3,6 +3,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/FileDescriptor.h"
+
 // Where a transfer puts the response body.
 class TTransferTarget {
  public:
@@ -29,12 +31,11 @@ class TFileTarget : public TTransferTarget {
  public:
   // Null when the file cannot be created.
   static std::unique_ptr<TFileTarget> Create(const std::string& path);
-  ~TFileTarget() override;
   TFileTarget(const TFileTarget&) = delete;
   TFileTarget& operator=(const TFileTarget&) = delete;
   bool Write(const char* data, size_t size) override;
 
  private:
-  explicit TFileTarget(int fd) : fd_(fd) {}
-  int fd_;
+  explicit TFileTarget(platform::UniqueFd fd) : fd_(std::move(fd)) {}
+  platform::UniqueFd fd_;
 };
