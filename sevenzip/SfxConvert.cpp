@@ -59,6 +59,7 @@ bool TSevenZip::CopySFXModuleBeside(const std::string& target, TOutputFile& copy
 
 bool TSevenZip::Convert7ztoSFX(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".exe");
+  TOutputFile::SweepBeside(target);
   // The module keeps its permission bits, so the result can be run.
   TOutputFile out;
   if (!CopySFXModuleBeside(target, out)) {
@@ -80,6 +81,7 @@ bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
   if (in.get() == kInvalidHandle) return false;
   // The copy replaces the target only when complete: an archive that was
   // there survives a copy that fails.
+  TOutputFile::SweepBeside(target);
   TOutputFile out;
   return out.CreateBeside(target) && CopyChunks(in.get(), FSFXOffset, out.Handle()) &&
          out.Commit(true);
