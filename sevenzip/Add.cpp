@@ -187,6 +187,9 @@ int32_t TSevenZip::Add() {
     const bool sfx = FSFXCreate && WideFileExists(FSFXModule);
     const std::string output =
         sfx ? WideChangeFileExt(FSevenZipFileName, ".exe") : FSevenZipFileName;
+    // Before the items are collected: what a killed Add left in a folder it
+    // adds is no source.
+    TOutputFile::SweepBeside(output);
     TItems items(*callback.get());
     items.NoteOutput(output);
     for (const std::string& entry : Ffiles.WStrings) {

@@ -1,13 +1,14 @@
 #include "sevenzip/OutputFile.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <random>
 #include <utility>
 
 #include "platform/Files.h"
+#include "platform/Temporaries.h"
+#include "sevenzip/FileNames.h"
 
 TOutputFile::~TOutputFile() {
   Discard();
@@ -16,42 +17,51 @@ TOutputFile::~TOutputFile() {
 TOutputFile::TOutputFile(TOutputFile&& other) noexcept
     : FName(std::move(other.FName)),
       FTemporary(std::exchange(other.FTemporary, {})),
-      FHandle(std::exchange(other.FHandle, kInvalidHandle)) {}
+      FHandle(std::move(other.FHandle)) {}
 
 TOutputFile& TOutputFile::operator=(TOutputFile&& other) noexcept {
   if (this != &other) {
     Discard();
     FName = std::move(other.FName);
     FTemporary = std::exchange(other.FTemporary, {});
-    FHandle = std::exchange(other.FHandle, kInvalidHandle);
+    FHandle = std::move(other.FHandle);
   }
   return *this;
+}
+
+void TOutputFile::SweepBeside(const std::string& name) {
+  const platform::UniqueFd folder(
+      open(platform::FolderOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  // A folder that cannot be opened cannot be written in either, which the
+  // write itself reports.
+  if (folder.valid()) platform::SweepStaleTemporaries(folder.get());
 }
 
 bool TOutputFile::CreateInPlace(const std::string& name) {
   Discard();
   FName = name;
-  FHandle = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateAlways);
-  return FHandle != kInvalidHandle;
+  FHandle.reset(WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateAlways));
+  return FHandle.valid();
 }
 
 bool TOutputFile::OpenInPlace(const std::string& name) {
   Discard();
   FName = name;
-  FHandle = WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::OpenExisting);
-  return FHandle != kInvalidHandle;
+  FHandle.reset(WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::OpenExisting));
+  return FHandle.valid();
 }
 
 bool TOutputFile::CreateBeside(const std::string& name) {
   Discard();
   FName = name;
-  std::random_device random;
+  const std::string folder = platform::FolderOf(name);
+  const std::string target = name.substr(name.rfind(platform::kPathSeparator) + 1);
+  // Taken only when a gone process that had our id left that name.
   for (int attempt = 0; attempt < 100; ++attempt) {
-    char suffix[16];
-    std::snprintf(suffix, sizeof suffix, ".%08x", static_cast<unsigned>(random()));
-    const std::string temporary = name + suffix;
-    FHandle = WideCreateFile(temporary, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666);
-    if (FHandle != kInvalidHandle) {
+    const std::string temporary = folder + platform::TemporaryName(target);
+    FHandle.reset(
+        WideCreateFile(temporary, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666));
+    if (FHandle.valid()) {
       FTemporary = temporary;
       return true;
     }
@@ -71,8 +81,7 @@ bool TOutputFile::CopyBeside(const std::string& source, const std::string& name)
 }
 
 bool TOutputFile::Close() {
-  const int handle = std::exchange(FHandle, kInvalidHandle);
-  return handle == kInvalidHandle || close(handle) == 0;
+  return FHandle.Close();
 }
 
 bool TOutputFile::Commit(bool replace) {
@@ -90,7 +99,7 @@ bool TOutputFile::Commit(bool replace) {
 
 void TOutputFile::Discard() noexcept {
   const int error = errno;
-  Close();
+  FHandle.reset();
   if (!FTemporary.empty()) unlink(FTemporary.c_str());
   FTemporary.clear();
   errno = error;

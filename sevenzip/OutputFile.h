@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "sevenzip/FileNames.h"
+#include "platform/FileDescriptor.h"
 
 // One file the component writes: in place, or beside its final name under a
-// temporary name and renamed over it by Commit once complete, so that a file
-// of that name survives a write that fails or is cancelled. A temporary that
-// is never committed is removed.
+// temporary name of the platform's one scheme and renamed over it by Commit
+// once complete, so that a file of that name survives a write that fails or
+// is cancelled. A temporary that is never committed is removed.
 class TOutputFile {
  public:
   TOutputFile() = default;
@@ -16,6 +16,11 @@ class TOutputFile {
   TOutputFile& operator=(TOutputFile&& other) noexcept;
   TOutputFile(const TOutputFile&) = delete;
   TOutputFile& operator=(const TOutputFile&) = delete;
+
+  // A writer killed before its commit leaves its temporaries behind: removes
+  // those of processes that are gone from the folder of `name`. An operation
+  // calls it once, before it makes its first file beside `name`.
+  static void SweepBeside(const std::string& name);
 
   // Each gives the file open for reading and writing, or false with errno
   // saying why.
@@ -28,7 +33,7 @@ class TOutputFile {
   // A copy of `source`, content and permission bits, beside `name`.
   bool CopyBeside(const std::string& source, const std::string& name);
 
-  int Handle() const { return FHandle; }
+  int Handle() const { return FHandle.get(); }
   const std::string& Name() const { return FName; }
   // False, errno set, when the file did not close cleanly.
   bool Close();
@@ -41,5 +46,5 @@ class TOutputFile {
 
   std::string FName;
   std::string FTemporary;  // empty in place
-  int FHandle = kInvalidHandle;
+  platform::UniqueFd FHandle;
 };

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/FileDescriptor.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
@@ -19,30 +20,11 @@ bool CopyChunks(int in, int64_t offset, int out) {
   for (;;) {
     const ssize_t got = pread(in, buffer.data(), buffer.size(), offset);
     if (got < 0) return false;
-    ssize_t put = 0;
-    while (put < got) {
-      const ssize_t n = write(out, buffer.data() + put, static_cast<size_t>(got - put));
-      if (n <= 0) return false;
-      put += n;
-    }
+    if (!platform::WriteAll(out, buffer.data(), static_cast<size_t>(got))) return false;
     offset += got;
     if (static_cast<size_t>(got) < buffer.size()) return true;
   }
 }
-
-class TFile {
- public:
-  explicit TFile(int handle) : FHandle(handle) {}
-  ~TFile() {
-    if (FHandle != kInvalidHandle) close(FHandle);
-  }
-  TFile(const TFile&) = delete;
-  TFile& operator=(const TFile&) = delete;
-  int get() const { return FHandle; }
-
- private:
-  int FHandle;
-};
 
 }  // namespace
 
@@ -59,27 +41,29 @@ bool TSevenZip::CopySFXModuleBeside(const std::string& target, TOutputFile& copy
 
 bool TSevenZip::Convert7ztoSFX(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".exe");
+  TOutputFile::SweepBeside(target);
   // The module keeps its permission bits, so the result can be run.
   TOutputFile out;
   if (!CopySFXModuleBeside(target, out)) {
     Report(kErrSFXModule, FSevenZipFileName);
     return false;
   }
-  TFile in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
+  platform::UniqueFd in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
   // A module without its archive is no self-extractor: the copy takes the
   // name only when complete, and never from a file that appeared meanwhile.
-  const bool ok = in.get() != kInvalidHandle && FileSeek64(out.Handle(), 2, 0) >= 0 &&
-                  CopyChunks(in.get(), 0, out.Handle());
+  const bool ok =
+      in.valid() && FileSeek64(out.Handle(), 2, 0) >= 0 && CopyChunks(in.get(), 0, out.Handle());
   return ok && out.Commit(false);
 }
 
 bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".7z");
   if (target == Fn) return false;  // it would overwrite its own source
-  TFile in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
-  if (in.get() == kInvalidHandle) return false;
+  platform::UniqueFd in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
+  if (!in.valid()) return false;
   // The copy replaces the target only when complete: an archive that was
   // there survives a copy that fails.
+  TOutputFile::SweepBeside(target);
   TOutputFile out;
   return out.CreateBeside(target) && CopyChunks(in.get(), FSFXOffset, out.Handle()) &&
          out.Commit(true);

@@ -6,6 +6,8 @@
 
 #include <cerrno>
 
+#include "platform/FileDescriptor.h"
+
 using namespace sevenzip;
 
 ComPtr<TMyStreamWriter> TMyStreamWriter::Create(int32_t* PLastError, const std::string& sz,
@@ -72,21 +74,6 @@ bool TMyStreamWriter::CreateNextVolume() {
   return true;
 }
 
-bool TMyStreamWriter::WriteAll(int handle, const uint8_t* data, uint32_t size, int64_t offset) {
-  while (size > 0) {
-    const ssize_t count = pwrite(handle, data, size, offset);
-    if (count < 0) {
-      if (errno == EINTR) continue;
-      MyLastError = errno;
-      return false;
-    }
-    data += count;
-    size -= static_cast<uint32_t>(count);
-    offset += count;
-  }
-  return true;
-}
-
 HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   const auto* in = static_cast<const uint8_t*>(Data);
@@ -103,7 +90,8 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
     while (done < Size) {
       uint32_t chunk = Size - done;
       if (offset + chunk > arcVolumeSize) chunk = static_cast<uint32_t>(arcVolumeSize - offset);
-      if (!WriteAll(Files[k].Handle(), in + done, chunk, offset)) {
+      if (!platform::WriteAllAt(Files[k].Handle(), in + done, chunk, offset)) {
+        MyLastError = errno;
         done = 0;
         break;
       }
@@ -111,8 +99,10 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
       ++k;
       offset = 0;
     }
-  } else if (WriteAll(Files[0].Handle(), in, Size, arcPosition)) {
+  } else if (platform::WriteAllAt(Files[0].Handle(), in, Size, arcPosition)) {
     done = Size;
+  } else {
+    MyLastError = errno;
   }
   arcPosition += done;
   arcSize = std::max(arcSize, arcPosition);

@@ -61,7 +61,6 @@ class TMyStreamWriter final : public sevenzip::TInterfacedObject<sevenzip::IOutS
   ~TMyStreamWriter() override;
   std::string VolumeName(size_t number) const;
   bool CreateNextVolume();
-  bool WriteAll(int handle, const uint8_t* data, uint32_t size, int64_t offset);
 
   std::string arcName;
   std::optional<uint64_t> arcDate;

@@ -6,7 +6,6 @@
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -16,6 +15,7 @@
 #include "tests/tools/FakeMain.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/faults/FolderState.h"
+#include "tests/tools/faults/GoneProcess.h"
 #include "tests/tools/faults/Mounts.h"
 #include "tests/tools/update/UpdateFixtures.h"
 #include "tests/tools/update/UpdaterProcess.h"
@@ -26,14 +26,6 @@ namespace fs = std::filesystem;
 using namespace testing_tools;
 
 const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
-
-// The id of a process that has ended.
-pid_t GoneProcessId() {
-  const pid_t gone = fork();
-  if (gone == 0) _exit(0);
-  waitpid(gone, nullptr, 0);
-  return gone;
-}
 
 class FaultInjection : public ::testing::Test {
  protected:

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +11,7 @@
 #include "tests/tools/ScopedUmask.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/faults/FolderState.h"
+#include "tests/tools/faults/GoneProcess.h"
 
 namespace {
 
@@ -47,14 +47,6 @@ Result WriteThrough(ConfinedFolder& folder, const std::vector<std::string>& path
   if (!file) return result;
   result = file->Write(content.data(), content.size());
   return result ? file->Commit(mode, std::nullopt) : result;
-}
-
-// The id of a process that has ended.
-pid_t GoneProcessId() {
-  const pid_t gone = fork();
-  if (gone == 0) _exit(0);
-  waitpid(gone, nullptr, 0);
-  return gone;
 }
 
 TEST(SplitEntryPath, NamesThatStayBelowTheBaseAndNamesThatDoNot) {
@@ -165,7 +157,7 @@ TEST(ConfinedFolder, AFileNotCommittedOrInAFoldersPlaceLeavesNoTrace) {
 
 TEST(ConfinedFolder, TemporariesOfWritersThatAreGoneAreSweptWhereItWrites) {
   TempDir dir;
-  const std::string gone = ".~a.txt." + std::to_string(GoneProcessId()) + ".3";
+  const std::string gone = ".~a.txt." + std::to_string(testing_tools::GoneProcessId()) + ".3";
   const std::string living = ".~a.txt." + std::to_string(getpid()) + ".4";
   for (const std::string folder : {"lib", "other"}) {
     Write(dir / folder + "/" + gone, "left by a kill");

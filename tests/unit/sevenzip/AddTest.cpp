@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <random>
 #include <stdexcept>
@@ -11,11 +14,14 @@
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SevenZip.h"
 #include "tests/tools/TempDir.h"
+#include "tests/tools/faults/FolderState.h"
+#include "tests/tools/faults/GoneProcess.h"
 
 namespace {
 
 using namespace sevenzip_test;
 using testing_tools::TempDir;
+using testing_tools::TemporaryLeftovers;
 
 std::string Upper(std::string s) {
   for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
@@ -281,6 +287,7 @@ TEST_F(Creation, CancelFromAProgressHandlerStopsAndLeavesNoArchive) {
   ASSERT_FALSE(messages.empty());
   EXPECT_EQ(messages[0], "6 User canceled operation " + (dir / "src/payload.bin"));
   EXPECT_FALSE(Exists(dir / "x.7z"));
+  EXPECT_EQ(TemporaryLeftovers(dir.path()), std::vector<std::string>{});
   z.OnProgress = nullptr;
   EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);  // the flag was cleared
 }
@@ -574,11 +581,58 @@ TEST_F(Creation, AFailedConversionBackKeepsTheArchiveThatWasThere) {
     EXPECT_FALSE(fresh.ConvertSFXto7z(dir / "big.exe"));
   }
   EXPECT_EQ(ReadFile(dir / "big.7z"), "mine");
-  for (const std::string& name : Tree(dir.path()))
-    EXPECT_EQ(name.rfind("big.7z.", 0), std::string::npos) << name << " was left behind";
+  EXPECT_EQ(TemporaryLeftovers(dir.path()), std::vector<std::string>{});
   // Once it can be written, the copy replaces it.
   ASSERT_TRUE(fresh.ConvertSFXto7z(dir / "big.exe"));
   EXPECT_TRUE(ReadFile(dir / "big.7z") == Noise(300000, 15)) << "content differs";
+}
+
+// A writer killed before its commit leaves its temporaries beside its target.
+// The next Add or conversion into that folder removes them, an Add before it
+// reads the folder for items, and leaves a living writer's temporary, files of
+// a like look and other folders alone.
+TEST_F(Creation, TheNextWriterIntoAFolderRemovesWhatAKilledOneLeft) {
+  const std::string gone = std::to_string(testing_tools::GoneProcessId());
+  // Not this process, whose own temporaries are never stale to it: the
+  // parent, which lives as long as the test.
+  const std::string living = std::to_string(getppid());
+  const struct {
+    std::string name;
+    bool stale;
+  } leftovers[] = {
+      {".~pkg.7z." + gone + ".0", true},
+      {".~pkg.7z.002." + gone + ".1", true},  // a volume's
+      {".~pkg.exe." + gone + ".2", true},
+      {".~pkg.7z." + living + ".3", false},
+      {".~pkg.7z." + gone, false},  // no counter: not of the scheme
+      {".~notes", false},
+      {"sub/.~pkg.7z." + gone + ".4", false},  // not the output's folder
+  };
+  std::vector<std::string> kept;
+  for (const auto& leftover : leftovers)
+    if (!leftover.stale) kept.push_back(leftover.name);
+  std::sort(kept.begin(), kept.end());
+
+  WriteFile(dir / "small.sfx", std::string(70000, 'M'));
+  z.SetSFXModule(dir / "small.sfx");
+  z.SetAddRootDir(dir / "src");
+  z.SetAddOptions(AddRecurseDirs);
+  const struct {
+    const char* name;
+    std::function<bool()> write;
+  } writers[] = {
+      // Into the folder it adds: a temporary taken as an item would then be
+      // missing when it is read.
+      {"an Add", [&] { return AddAll("src/pkg.7z", {dir / "src/*.*"}) == 0; }},
+      {"a conversion to a self-extractor", [&] { return z.Convert7ztoSFX(dir / "src/pkg.7z"); }},
+      {"a conversion back", [&] { return z.ConvertSFXto7z(dir / "src/pkg.exe"); }},
+  };
+  for (const auto& writer : writers) {
+    SCOPED_TRACE(writer.name);
+    for (const auto& leftover : leftovers) WriteFile(dir / ("src/" + leftover.name), "left");
+    EXPECT_TRUE(writer.write());
+    EXPECT_EQ(TemporaryLeftovers(dir / "src"), kept);
+  }
 }
 
 }  // namespace

@@ -1,0 +1,15 @@
+#include "tests/tools/faults/GoneProcess.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace testing_tools {
+
+pid_t GoneProcessId() {
+  const pid_t gone = fork();
+  if (gone == 0) _exit(0);
+  waitpid(gone, nullptr, 0);
+  return gone;
+}
+
+}  // namespace testing_tools
