@@ -189,13 +189,14 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
     UniqueFd opened;
     *result = Walk(components, depth, true, std::nullopt, &opened);
     if (!*result) return nullptr;
-    lastFolderFd_ = std::make_shared<const UniqueFd>(std::move(opened));
-    lastFolder_.assign(components.begin(), components.begin() + static_cast<ptrdiff_t>(depth));
     const std::string folder = JoinComponents(components, depth);
+    // Kept for the next file only once the journal knows the folder's times.
     if (journal_) {
-      *result = journal_->BeforeFolderChange(root_, folder, lastFolderFd_->get());
+      *result = journal_->BeforeFolderChange(root_, folder, opened.get());
       if (!*result) return nullptr;
     }
+    lastFolderFd_ = std::make_shared<const UniqueFd>(std::move(opened));
+    lastFolder_.assign(components.begin(), components.begin() + static_cast<ptrdiff_t>(depth));
     if (swept_.insert(folder).second) SweepStaleTemporaries(lastFolderFd_->get());
   }
   const int dir = lastFolderFd_->get();

@@ -45,4 +45,20 @@ bool WriteAllAt(int fd, const void* data, size_t size, int64_t offset) {
   return true;
 }
 
+bool ReadAll(int fd, std::string* content) {
+  content->clear();
+  char buffer[1 << 16];
+  off_t offset = 0;
+  while (true) {
+    const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (n == 0) return true;
+    content->append(buffer, static_cast<size_t>(n));
+    offset += n;
+  }
+}
+
 }  // namespace platform

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -40,5 +41,8 @@ class UniqueFd {
 bool WriteAll(int fd, const void* data, size_t size);
 // The same at `offset`, without moving the file position.
 bool WriteAllAt(int fd, const void* data, size_t size, int64_t offset);
+// Everything from the file's start to its end, whatever the file position.
+// False with errno set when a read fails.
+bool ReadAll(int fd, std::string* content);
 
 }  // namespace platform

@@ -19,13 +19,17 @@ std::unique_ptr<FileLock> FileLock::Acquire(const std::string& path, bool create
     struct stat named = {};
     if (::fstat(fd.get(), &held) == 0 && ::stat(path.c_str(), &named) == 0 &&
         held.st_dev == named.st_dev && held.st_ino == named.st_ino)
-      return std::unique_ptr<FileLock>(new FileLock(std::move(fd)));
+      return std::unique_ptr<FileLock>(new FileLock(std::move(fd), path));
     if (!create) return nullptr;
   }
   return nullptr;
 }
 
 FileLock::~FileLock() = default;
+
+void FileLock::Unlink() {
+  ::unlink(path_.c_str());
+}
 
 void FileLock::ShareWithChildren(bool share) {
   const int flags = ::fcntl(fd_.get(), F_GETFD);

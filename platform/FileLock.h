@@ -22,10 +22,14 @@ class FileLock {
   // While shared, a program this process starts holds the lock too, for as
   // long as it runs.
   void ShareWithChildren(bool share);
+  // Deletes the locked file; the lock holds until the object goes. One who
+  // waits for it finds the name gone once he has the lock, and starts over.
+  void Unlink();
 
  private:
-  explicit FileLock(UniqueFd fd) : fd_(std::move(fd)) {}
+  FileLock(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
   UniqueFd fd_;
+  std::string path_;
 };
 
 }  // namespace platform

@@ -175,17 +175,6 @@ bool CopyFileAtomic(const std::string& from, const std::string& to) {
   return FinishTemporary(out, temp, to);
 }
 
-bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t mode) {
-  std::string temp;
-  UniqueFd out = CreateTemporaryBeside(path, mode, &temp);
-  if (!out.valid()) return false;
-  if (!WriteAll(out.get(), content.data(), content.size())) {
-    ::unlink(temp.c_str());
-    return false;
-  }
-  return FinishTemporary(out, temp, path);
-}
-
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EXDEV) return false;
@@ -197,17 +186,7 @@ bool ReadFile(const std::string& path, std::string* content) {
   UniqueFd in(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
   struct stat st;
   if (!in.valid() || ::fstat(in.get(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
-  content->clear();
-  char buffer[1 << 16];
-  while (true) {
-    const ssize_t n = ::read(in.get(), buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return true;
-    content->append(buffer, static_cast<size_t>(n));
-  }
+  return ReadAll(in.get(), content);
 }
 
 bool MakeOwnerExecutable(const std::string& path) {

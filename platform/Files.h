@@ -34,9 +34,6 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists 
 // target is never half-written and may be a running executable.
 bool CopyFileAtomic(const std::string& from, const std::string& to);
 
-// Writes `content` to a temporary name beside `path` and renames it over.
-bool WriteFileAtomic(const std::string& path, std::string_view content, uint32_t mode = 0644);
-
 // Renames without replacing an existing target; across file systems it
 // copies and deletes.
 bool MoveFileNoReplace(const std::string& from, const std::string& to);

@@ -192,13 +192,6 @@ std::string SetProfileStringInText(const std::string& content, const std::string
                      tail);
 }
 
-bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value) {
-  std::string content;
-  ReadFile(path, &content);
-  return WriteFileAtomic(path, SetProfileStringInText(content, section, key, value));
-}
-
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& fallback) {
   std::string content;

@@ -15,11 +15,6 @@ namespace platform {
 std::string SetProfileStringInText(const std::string& content, const std::string& section,
                                    const std::string& key, const std::string& value);
 
-// Sets `key` in `[section]` of the file at `path`, creating the file when it
-// is missing. The file is replaced atomically.
-bool WriteProfileString(const std::string& path, const std::string& section, const std::string& key,
-                        const std::string& value);
-
 // The value of `key` in `[section]`, or `fallback`.
 std::string ReadProfileString(const std::string& path, const std::string& section,
                               const std::string& key, const std::string& fallback = {});

@@ -87,7 +87,25 @@ Result Undo(const JournalContents& contents, const JournalRecord& record, Roots&
   }
 }
 
+// Every folder the run changed has its times recorded first, or was made by
+// the run, so these are all the folders where its temporary files can be.
+void RemoveRunTemporaries(const JournalContents& contents, Roots& roots,
+                          const std::vector<const JournalRecord*>& folders) {
+  std::set<std::pair<size_t, std::string>> swept;
+  for (const JournalRecord* record : folders) {
+    if (!swept.insert({record->root, record->path}).second) continue;
+    UniqueFd folder = roots.Folder(record->root, record->path, false);
+    if (folder.valid())
+      RemoveTemporaries(folder.get(), [&](uint32_t owner) { return owner == contents.pid; });
+  }
+}
+
 Result FinishCommit(const JournalContents& contents, Roots& roots) {
+  std::vector<const JournalRecord*> folders;
+  for (const JournalRecord& record : contents.changes)
+    if (record.kind == JournalRecord::kTimes || record.kind == JournalRecord::kFolder)
+      folders.push_back(&record);
+  RemoveRunTemporaries(contents, roots, folders);
   Result first;
   for (const JournalRecord& record : contents.changes) {
     if (record.kind != JournalRecord::kMoved) continue;
@@ -117,15 +135,8 @@ Result ReplayJournal(const JournalContents& contents, bool finishCommit) {
     Result result = Undo(contents, *it, roots);
     if (!result && first) first = std::move(result);
   }
-  // Every folder the run changed has its times recorded first, so these are
-  // all the folders where its temporary files can be.
-  std::set<std::pair<size_t, std::string>> swept;
-  for (const JournalRecord* record : touched) {
-    if (!swept.insert({record->root, record->path}).second) continue;
-    UniqueFd folder = roots.Folder(record->root, record->path, false);
-    if (folder.valid())
-      RemoveTemporaries(folder.get(), [&](uint32_t owner) { return owner == contents.pid; });
-  }
+  // The folders the run made are gone with what was in them.
+  RemoveRunTemporaries(contents, roots, touched);
   // Last, as every change above moves them; newest first, so that the
   // oldest record of a folder has the last word. A folder that cannot be
   // dated (another user's) never holds the journal back.

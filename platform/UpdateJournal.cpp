@@ -12,6 +12,7 @@
 #include <random>
 
 #include "platform/ConfinedFolder.h"
+#include "platform/FileLock.h"
 #include "platform/JournalRecords.h"
 #include "platform/JournalReplay.h"
 #include "platform/ProcessExists.h"
@@ -23,6 +24,16 @@ namespace {
 
 constexpr char kJournalPrefix[] = ".updater-journal.";
 constexpr char kBackupPrefix[] = ".updater-orig.";
+// Held by a run from its journal's beginning to its end, and by a start
+// while it recovers: two transactions on one installation would undo each
+// other's files.
+constexpr char kInstallationLock[] = ".updater-lock";
+
+std::string InFolder(const std::string& folder, const char* name) {
+  std::string path = folder.empty() ? "." : folder;
+  if (path.back() != '/') path += '/';
+  return path + name;
+}
 
 UniqueFd OpenProgramFolder(const std::string& programFolder) {
   const std::string path = programFolder.empty() ? "." : programFolder;
@@ -46,22 +57,6 @@ bool IsJournalName(const std::string& name) {
   return true;
 }
 
-bool ReadAll(int fd, std::string* text) {
-  text->clear();
-  char buffer[1 << 16];
-  off_t offset = 0;
-  while (true) {
-    const ssize_t n = ::pread(fd, buffer, sizeof buffer, offset);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    if (n == 0) return true;
-    text->append(buffer, static_cast<size_t>(n));
-    offset += n;
-  }
-}
-
 // A journal with the commit mark is finished, any other rolled back.
 Result ReplayFile(int fd) {
   std::string text;
@@ -71,15 +66,64 @@ Result ReplayFile(int fd) {
   return ReplayJournal(contents, contents.committed);
 }
 
+// Replays, and deletes, the journals in `folder` of runs that are gone;
+// false when one is left (a living run's, or one that could not be replayed).
+bool RecoverJournals(int folder) {
+  std::vector<std::string> journals;
+  const int listing = ::dup(folder);
+  if (DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing)) {
+    while (const dirent* entry = ::readdir(entries))
+      if (IsJournalName(entry->d_name)) journals.push_back(entry->d_name);
+    ::closedir(entries);
+  } else if (listing >= 0) {
+    ::close(listing);
+  }
+  bool allGone = true;
+  for (const std::string& name : journals) {
+    UniqueFd file(::openat(folder, name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
+    if (!file.valid()) {
+      allGone = allGone && errno == ENOENT;
+      continue;
+    }
+    // A lock we cannot take is a living run's.
+    if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0) {
+      allGone = false;
+      continue;
+    }
+    // Another start may have finished it between the listing and the lock.
+    struct stat held, named;
+    if (::fstat(file.get(), &held) != 0 ||
+        ::fstatat(folder, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+        held.st_ino != named.st_ino || held.st_dev != named.st_dev)
+      continue;
+    if (ReplayFile(file.get()) && ::unlinkat(folder, name.c_str(), 0) == 0) continue;
+    allGone = false;
+  }
+  return allGone;
+}
+
 }  // namespace
 
 std::unique_ptr<UpdateJournal> UpdateJournal::Begin(const std::string& programFolder,
                                                     Result* result) {
-  UniqueFd folder = OpenProgramFolder(programFolder);
-  if (!folder.valid()) {
-    *result = Result::FromErrno("cannot open the program folder \"" + programFolder + "\"");
+  std::unique_ptr<FileLock> installation =
+      FileLock::Acquire(InFolder(programFolder, kInstallationLock), true);
+  if (!installation) {
+    *result = Result::Failure(EBUSY, "another update of this installation is under way");
     return nullptr;
   }
+  UniqueFd folder = OpenProgramFolder(programFolder);
+  const auto refuse = [&](Result why) {
+    *result = std::move(why);
+    installation->Unlink();
+    return nullptr;
+  };
+  if (!folder.valid())
+    return refuse(Result::FromErrno("cannot open the program folder \"" + programFolder + "\""));
+  // A journal still there would be undone after ours and take our files
+  // with it.
+  if (!RecoverJournals(folder.get()))
+    return refuse(Result::Failure(EBUSY, "an earlier update of this installation is not undone"));
   const std::string id = NewId();
   const std::string name = kJournalPrefix + id;
   // Made and locked under a temporary name first: under its own name an
@@ -87,30 +131,30 @@ std::unique_ptr<UpdateJournal> UpdateJournal::Begin(const std::string& programFo
   const std::string temp = TemporaryName(name);
   UniqueFd file(
       ::openat(folder.get(), temp.c_str(), O_RDWR | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600));
-  if (!file.valid()) {
-    *result = Result::FromErrno("cannot create the journal");
-    return nullptr;
-  }
+  if (!file.valid()) return refuse(Result::FromErrno("cannot create the journal"));
   const std::string header = JournalHeader(CurrentProcessId());
   if (::flock(file.get(), LOCK_EX | LOCK_NB) != 0 ||
       !WriteAll(file.get(), header.data(), header.size()) || ::fdatasync(file.get()) != 0 ||
       ::renameat(folder.get(), temp.c_str(), folder.get(), name.c_str()) != 0 ||
       ::fsync(folder.get()) != 0) {
-    *result = Result::FromErrno("cannot create the journal");
+    Result failed = Result::FromErrno("cannot create the journal");
     ::unlinkat(folder.get(), temp.c_str(), 0);
     ::unlinkat(folder.get(), name.c_str(), 0);
-    return nullptr;
+    return refuse(std::move(failed));
   }
   *result = Result();
-  return std::unique_ptr<UpdateJournal>(
-      new UpdateJournal(std::move(folder), std::move(file), name, id));
+  return std::unique_ptr<UpdateJournal>(new UpdateJournal(
+      std::move(installation), std::move(folder), std::move(file), name, id, header.size()));
 }
 
-UpdateJournal::UpdateJournal(UniqueFd folder, UniqueFd file, std::string name, std::string id)
-    : folder_(std::move(folder)),
+UpdateJournal::UpdateJournal(std::unique_ptr<FileLock> installation, UniqueFd folder, UniqueFd file,
+                             std::string name, std::string id, size_t size)
+    : installation_(std::move(installation)),
+      folder_(std::move(folder)),
       file_(std::move(file)),
       name_(std::move(name)),
-      id_(std::move(id)) {}
+      id_(std::move(id)),
+      size_(size) {}
 
 UpdateJournal::~UpdateJournal() {
   if (!ended_) Rollback();
@@ -122,6 +166,7 @@ std::unique_ptr<ConfinedFolder> UpdateJournal::OpenFolder(const std::string& bas
 
 Result UpdateJournal::Changeable() const {
   if (ended_) return Result::Failure(EINVAL, "the update's journal is closed");
+  if (damaged_) return Result::Failure(EIO, "the update's journal could not be written");
   return {};
 }
 
@@ -135,8 +180,15 @@ Result UpdateJournal::Changeable() const {
 // under a name that no sweep of temporary files matches, so that nothing but
 // a commit ever deletes one.
 Result UpdateJournal::Append(const std::string& record) {
-  if (!WriteAll(file_.get(), record.data(), record.size()))
-    return Result::FromErrno("cannot write the journal");
+  if (damaged_) return Result::Failure(EIO, "the update's journal could not be written");
+  if (!WriteAll(file_.get(), record.data(), record.size())) {
+    Result failed = Result::FromErrno("cannot write the journal");
+    // A record cut short would hide every later one from a replay: cut it
+    // off, or change nothing more.
+    if (::ftruncate(file_.get(), static_cast<off_t>(size_)) != 0) damaged_ = true;
+    return failed;
+  }
+  size_ += record.size();
   return {};
 }
 
@@ -239,6 +291,8 @@ Result UpdateJournal::Finish() {
   const bool removed = ::unlinkat(folder_.get(), name_.c_str(), 0) == 0 || errno == ENOENT;
   Result result = removed ? Result() : Result::FromErrno("cannot delete the journal");
   file_.reset();  // releases the lock
+  if (removed) installation_->Unlink();
+  installation_.reset();
   finished_ = true;
   return result;
 }
@@ -247,7 +301,7 @@ Result UpdateJournal::Commit() {
   if (finished_ && committed_) return {};
   if (ended_ && !committed_) return Result::Failure(EINVAL, "the update was rolled back");
   if (!committed_) {
-    const off_t before = ::lseek(file_.get(), 0, SEEK_END);
+    const size_t before = size_;
     JournalRecord mark;
     mark.kind = JournalRecord::kCommit;
     Result marked = Append(FormatRecord(mark));
@@ -255,14 +309,20 @@ Result UpdateJournal::Commit() {
       marked = Result::FromErrno("cannot write the journal");
     if (!marked) {
       // Without a mark on the disk no original may go. A mark cut off here
-      // leaves the update open, to be rolled back.
-      if (before < 0 || ::ftruncate(file_.get(), before) != 0) ended_ = committed_ = true;
+      // leaves the update open, to be rolled back; one that may be there
+      // after all leaves nothing more to change.
+      if (::ftruncate(file_.get(), static_cast<off_t>(before)) != 0) damaged_ = true;
       return marked;
     }
     ended_ = committed_ = true;
   }
-  if (Result replayed = ReplayFile(file_.get()); !replayed) return replayed;
-  return Finish();
+  // The update has landed. Originals that cannot be deleted now are left
+  // with the journal, for the next start to finish.
+  if (ReplayFile(file_.get())) return Finish();
+  file_.reset();
+  installation_.reset();
+  finished_ = true;
+  return {};
 }
 
 Result UpdateJournal::Rollback() {
@@ -274,31 +334,18 @@ Result UpdateJournal::Rollback() {
 }
 
 void RecoverInterruptedUpdates(const std::string& programFolder) {
+  // A run in the middle of its update holds the installation: its journal,
+  // and anything it has not yet recovered itself, are its own.
+  std::unique_ptr<FileLock> installation =
+      FileLock::Acquire(InFolder(programFolder, kInstallationLock), true);
+  if (!installation) return;
   UniqueFd folder = OpenProgramFolder(programFolder);
-  if (!folder.valid()) return;
-  std::vector<std::string> journals;
-  const int listing = ::dup(folder.get());
-  if (DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing)) {
-    while (const dirent* entry = ::readdir(entries))
-      if (IsJournalName(entry->d_name)) journals.push_back(entry->d_name);
-    ::closedir(entries);
-  } else if (listing >= 0) {
-    ::close(listing);
+  if (folder.valid()) {
+    RecoverJournals(folder.get());
+    // What a start killed while it made its journal left.
+    SweepStaleTemporaries(folder.get());
   }
-  for (const std::string& name : journals) {
-    UniqueFd file(::openat(folder.get(), name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
-    // A lock we cannot take is a living run's.
-    if (!file.valid() || ::flock(file.get(), LOCK_EX | LOCK_NB) != 0) continue;
-    // Another start may have finished it between the listing and the lock.
-    struct stat held, named;
-    if (::fstat(file.get(), &held) != 0 ||
-        ::fstatat(folder.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-        held.st_ino != named.st_ino || held.st_dev != named.st_dev)
-      continue;
-    if (ReplayFile(file.get())) ::unlinkat(folder.get(), name.c_str(), 0);
-  }
-  // What a start killed while it made its journal left.
-  SweepStaleTemporaries(folder.get());
+  installation->Unlink();
 }
 
 }  // namespace platform

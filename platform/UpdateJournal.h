@@ -12,6 +12,7 @@
 namespace platform {
 
 class ConfinedFolder;
+class FileLock;
 
 // One update as one transaction. Every change that a writer from OpenFolder
 // makes is recorded in a journal file in the program folder before it is
@@ -55,7 +56,8 @@ class UpdateJournal {
   friend class ConfinedFolder;
   friend class PendingFile;
 
-  UpdateJournal(UniqueFd folder, UniqueFd file, std::string name, std::string id);
+  UpdateJournal(std::unique_ptr<FileLock> installation, UniqueFd folder, UniqueFd file,
+                std::string name, std::string id, size_t size);
 
   // What the writers tell the journal, each before the change it names.
   // `path`s are relative to the root, as the journal keeps them.
@@ -78,16 +80,19 @@ class UpdateJournal {
     std::unordered_set<std::string> folders;
   };
 
+  std::unique_ptr<FileLock> installation_;
   UniqueFd folder_;
   UniqueFd file_;
   std::string name_;
   std::string id_;
   std::vector<std::string> roots_;
   std::vector<RootState> rootStates_;
+  size_t size_;  // of the journal's complete records
   uint64_t backups_ = 0;
   bool ended_ = false;
   bool committed_ = false;
   bool finished_ = false;
+  bool damaged_ = false;  // a record could not be written or cut off
 };
 
 // Rolls back, or finishes the commit of, every journal in `programFolder`

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -337,20 +338,69 @@ TEST_F(Journal, ACommitCutShortIsFinishedNotRolledBack) {
   EXPECT_TRUE(TemporaryLeftovers(dir_.path()).empty());
 }
 
-TEST_F(Journal, TwoJournalsInOneFolderAreUndoneEachOnItsOwn) {
+// Two transactions on one installation would undo each other's files: a
+// second waits (its attempt fails) until the first has ended, and a start
+// recovering meanwhile touches nothing of it.
+TEST_F(Journal, ASecondUpdateOfTheInstallationWaitsForTheFirstToEnd) {
   auto first = Begin(app_);
-  auto second = Begin(app_);
-  ASSERT_TRUE(first && second);
-  EXPECT_NE(first->name(), second->name());
-  EXPECT_EQ(Named(app_, ".updater-journal.").size(), 2u);
+  ASSERT_TRUE(first && Pass(*first, app_, "1"));
   Result result;
-  auto folder = second->OpenFolder(app_, &result);
-  ASSERT_TRUE(folder && Put(*folder, {"lib", "keep.cfg"}, "changed", std::nullopt));
-  ASSERT_TRUE(Pass(*first, app_, "1"));
-  ASSERT_TRUE(first->Rollback());
-  EXPECT_EQ(ReadFolderState(app_)["lib/keep.cfg"], "changed");
+  EXPECT_FALSE(UpdateJournal::Begin(app_, &result));
+  EXPECT_EQ(result.code(), EBUSY) << result.text();
+  platform::RecoverInterruptedUpdates(app_);
+  EXPECT_EQ(WithoutJournal(ReadFolderState(app_)), NewTree("1"));
+
+  ASSERT_TRUE(first->Commit());
+  auto second = Begin(app_);
+  ASSERT_TRUE(second && Pass(*second, app_, "2"));
   ASSERT_TRUE(second->Rollback());
+  EXPECT_EQ(ReadFolderState(app_), NewTree("1"));
+  EXPECT_TRUE(TemporaryLeftovers(dir_.path()).empty());
+}
+
+// A record that could not be written whole (a disk that filled, here a
+// file-size limit) must not hide the records written after it.
+TEST_F(Journal, ARecordCutShortIsRemovedBeforeTheNextOne) {
+  auto journal = Begin(app_);
+  Result result;
+  auto folder = journal->OpenFolder(app_, &result);
+  ASSERT_TRUE(folder && Put(*folder, {"top.txt"}, "top 1", 0600));
+  const auto journals = Named(app_, ".updater-journal.");
+  ASSERT_EQ(journals.size(), 1u);
+  {
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit saved{};
+    getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit limit = saved;
+    limit.rlim_cur = fs::file_size(app_ + "/" + journals[0]) + 10;
+    setrlimit(RLIMIT_FSIZE, &limit);
+    EXPECT_FALSE(Put(*folder, {"bin", "tool"}, "tool 1", 0755));
+    setrlimit(RLIMIT_FSIZE, &saved);
+  }
+  ASSERT_TRUE(Put(*folder, {"bin", "tool"}, "tool 1", 0755));
+  ASSERT_TRUE(Put(*folder, {"lib", "keep.cfg"}, "changed", std::nullopt));
+  ASSERT_TRUE(journal->Rollback());
   ExpectOldTree();
+}
+
+// Once the commit mark is on the disk the update has landed: originals that
+// cannot be deleted then stay with the journal, for the next start.
+TEST_F(Journal, OriginalsThatCannotBeDeletedAfterTheMarkAreLeftForTheNextStart) {
+  auto journal = Begin(app_);
+  ASSERT_TRUE(Pass(*journal, app_, "1"));
+  const auto backups = Named(app_, ".updater-orig.");
+  ASSERT_FALSE(backups.empty());
+  const std::string stuck = app_ + "/" + backups[0];
+  if (std::system(("chattr +i '" + stuck + "' 2>/dev/null").c_str()) != 0)
+    GTEST_SKIP() << "no immutable files here";
+  EXPECT_TRUE(journal->Commit());
+  std::system(("chattr -i '" + stuck + "'").c_str());
+  EXPECT_EQ(WithoutJournal(ReadFolderState(app_)), NewTree("1"));
+  EXPECT_FALSE(Named(app_, ".updater-journal.").empty());
+
+  platform::RecoverInterruptedUpdates(app_);
+  EXPECT_EQ(ReadFolderState(app_), NewTree("1"));
+  EXPECT_TRUE(TemporaryLeftovers(dir_.path()).empty());
 }
 
 }  // namespace
