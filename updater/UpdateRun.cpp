@@ -33,12 +33,6 @@ void DeleteIfExists(const std::string& path) {
   if (platform::FileExists(path)) platform::DeleteFile(path);
 }
 
-std::string ReadWholeFile(const std::string& path) {
-  std::string content;
-  platform::ReadFile(path, &content);
-  return content;
-}
-
 }  // namespace
 
 TUpdateRun::TUpdateRun(TUpdateRunHost& host, TUpdateRunSetup setup)
@@ -78,17 +72,13 @@ TUpdateRun::~TUpdateRun() {
 }
 
 void TUpdateRun::Start() {
-  FPatchMode = pmPkgExe;
-  FMainProcessID = 0;
   TakeArguments();
   StartDownload();
 }
 
 void TUpdateRun::WindowClosed() {
-  FWindowClosed = true;
   FState = rsClosed;
   FHost.StopTimer();
-  FTimerUse = tuNone;
 }
 
 void TUpdateRun::TakeArguments() {
@@ -157,22 +147,17 @@ void TUpdateRun::DelayWithMessages(uint32_t milliseconds) {
   }
 }
 
-void TUpdateRun::ArmTimer(TTimerUse use, uint32_t milliseconds) {
-  FTimerUse = use;
-  FHost.StartTimer(milliseconds);
-}
-
 void TUpdateRun::HttpDownloaderProgress(int32_t TransSize, int32_t TotalSize) {
   FHost.ShowProgress(ProgressPercent(TransSize, TotalSize), true);
 }
 
 void TUpdateRun::HttpDownloaderEnd(bool Success) {
-  if (FWindowClosed) return;
+  if (FState == rsClosed) return;
   if (Success) {
     const bool installer = FPatchMode == pmPkgExe;
     FState = installer ? rsWaitingToInstall : rsWaitingToUnpack;
     FHost.SetStatus(installer ? stInstall : stUnextract);
-    ArmTimer(tuUnpack, kUnpackInterval);
+    FHost.StartTimer(kUnpackInterval);
     return;
   }
   FState = rsDownloadFailed;
@@ -181,13 +166,11 @@ void TUpdateRun::HttpDownloaderEnd(bool Success) {
   FHost.CloseWindow();
 }
 
+// The state tells which of the two timers of the run this one stands for.
 void TUpdateRun::TimerFired() {
-  const TTimerUse use = FTimerUse;
-  FTimerUse = tuNone;
-  if (FWindowClosed) return;
-  if (use == tuUnpack)
+  if (FState == rsWaitingToUnpack || FState == rsWaitingToInstall)
     TimerUnPackTimer();
-  else if (use == tuInstallerCheck)
+  else if (FState == rsInstalling)
     TimerInstallerCheckTimer();
 }
 
@@ -210,7 +193,7 @@ void TUpdateRun::ExtractPatch(int attempt) {
   FState = FPatchMode == pmPkgExe ? rsLaunching : rsAttempt;
   FHost.ProcessMessages();
   // Closed while the new status was painted: no more unpacking.
-  if (FWindowClosed) return;
+  if (FState == rsClosed) return;
   try {
     switch (FPatchMode) {
       case pmZip:
@@ -223,7 +206,7 @@ void TUpdateRun::ExtractPatch(int attempt) {
         else if (attempt > kMaxCountedAttempts)
           ChangePatchMode(pmPkgExe);
         else
-          ArmTimer(tuUnpack, kUnpackInterval);
+          FHost.StartTimer(kUnpackInterval);
         break;
       case pmPkgExe:
         StartInstaller();
@@ -233,14 +216,11 @@ void TUpdateRun::ExtractPatch(int attempt) {
     UnZip.reset();
     if (attempt <= kMaxCountedAttempts) {
       FState = FPatchMode == pmPkgExe ? rsWaitingToInstall : rsWaitingToUnpack;
-      ArmTimer(tuUnpack, kUnpackInterval);
+      FHost.StartTimer(kUnpackInterval);
     } else {
       // The installation is whole again before the user reads the message.
       RollBack();
-      FState = rsUnpackFailed;
-      FHost.ShowMessage(kUnpackFailed);
-      FState = rsClosed;
-      FHost.CloseWindow();
+      UnpackFailed();
     }
   }
 }
@@ -285,7 +265,7 @@ void TUpdateRun::StartInstaller() {
   }
   FInstallerPId = pid;
   FState = rsInstalling;
-  ArmTimer(tuInstallerCheck, kInstallerCheckInterval);
+  FHost.StartTimer(kInstallerCheckInterval);
 }
 
 void TUpdateRun::ZipFileProgress(const TZipEntryHeader& Header, int64_t Position) {
@@ -305,7 +285,7 @@ void TUpdateRun::ZipFileProgress(const TZipEntryHeader& Header, int64_t Position
 void TUpdateRun::TimerInstallerCheckTimer() {
   try {
     if (IsProcessRunning(FInstallerPId) && FInstallerPId > 0) {
-      ArmTimer(tuInstallerCheck, kInstallerCheckInterval);
+      FHost.StartTimer(kInstallerCheckInterval);
       return;
     }
     FState = rsClosed;
@@ -318,10 +298,22 @@ bool TUpdateRun::InstallerRunning() const {
   return FInstallerPId > 0 && IsProcessRunning(FInstallerPId);
 }
 
+void TUpdateRun::UnpackFailed() {
+  FState = rsUnpackFailed;
+  FHost.ShowMessage(kUnpackFailed);
+  FState = rsClosed;
+  FHost.CloseWindow();
+}
+
 void TUpdateRun::ChangePatchMode(TPatchMode mode) {
   if (mode != pmPkgExe) return;
-  // The installer must find the installation as it was.
-  RollBack();
+  // The installer must find the installation as it was; over a half undone
+  // one, and with a journal that the next start would replay over its work,
+  // it must not run at all.
+  if (!RollBack()) {
+    UnpackFailed();
+    return;
+  }
   FHost.SetStatus(stDownload);
   DeleteIfExists(FPatchFile);
   FPatchUrl = FallbackUrl(FPatchUrl);
@@ -337,10 +329,12 @@ platform::UpdateJournal& TUpdateRun::Transaction() {
   return *FTransaction;
 }
 
-void TUpdateRun::RollBack() {
-  if (!FTransaction) return;
-  FTransaction->Rollback();
+bool TUpdateRun::RollBack() {
+  if (!FTransaction) return true;
+  // Once more for what a passing lock or a busy file stopped.
+  if (!FTransaction->Rollback() && !FTransaction->Rollback()) return false;
   FTransaction.reset();
+  return true;
 }
 
 void TUpdateRun::FinishUpdate() {
@@ -365,8 +359,12 @@ void TUpdateRun::FinishUpdate() {
 // leaves the old version recorded with the old files.
 void TUpdateRun::WriteVersion() {
   const std::string path = FSetup.ProgramFolder + "version.ini";
+  // One that is there but cannot be read must not be replaced by our key alone.
+  std::string content;
+  if (!platform::ReadFile(path, &content) && platform::FileExists(path))
+    throw std::runtime_error("cannot read version.ini");
   const std::string text =
-      platform::SetProfileStringInText(ReadWholeFile(path), "config", "version", FPatchVersion);
+      platform::SetProfileStringInText(content, "config", "version", FPatchVersion);
   platform::Result result;
   auto folder = Transaction().OpenFolder(FSetup.ProgramFolder, &result);
   std::unique_ptr<platform::PendingFile> file;

@@ -78,8 +78,6 @@ class TUpdateRun {
   TQVHTTP& HttpDownloader() { return *FHttpDownloader; }
 
  private:
-  enum TTimerUse { tuNone, tuUnpack, tuInstallerCheck };
-
   void TakeArguments();
   void StartDownload();
   void StopDownload();
@@ -94,15 +92,18 @@ class TUpdateRun {
   int32_t Extract7z();
   void StartInstaller();
   void ZipFileProgress(const TZipEntryHeader& Header, int64_t Position);
+  void UnpackFailed();
   void ChangePatchMode(TPatchMode mode);
   void FinishUpdate();
   void WriteVersion();
   void RunUpdateScript();
   void RunNewUpdater(const std::string& updaterFile);
-  void ArmTimer(TTimerUse use, uint32_t milliseconds);
+
   void DelayWithMessages(uint32_t milliseconds);
   platform::UpdateJournal& Transaction();
-  void RollBack();
+  // False when the installation could not be made what it was: the journal
+  // then stays, held by this process, for the next start to finish.
+  bool RollBack();
   bool InstallerRunning() const;
 
   TUpdateRunHost& FHost;
@@ -122,11 +123,9 @@ class TUpdateRun {
 
   std::unique_ptr<TQVHTTP> FHttpDownloader;
   int FAttempts = 0;
-  TTimerUse FTimerUse = tuNone;
   // Held on our package for the run's whole life, so no other run takes it
   // for the leftover of a run that is gone.
   std::unique_ptr<platform::FileLock> FPackageLock;
   std::unique_ptr<platform::UpdateJournal> FTransaction;
   uint64_t FLastRepaint = 0;  // of the zip progress
-  bool FWindowClosed = false;
 };

@@ -105,8 +105,10 @@ void TZipReader::ExtractAll(const std::string& baseDir, platform::UpdateJournal*
     zip_stat_init(&stat);
     if (zip_stat_index(archive, entry.index, 0, &stat) != 0) throw EZipError(ArchiveError(archive));
     bool isLink = false;
-    const std::optional<uint32_t> mode = StoredMode(archive, entry.index, &isLink);
-    if (isLink) throw EZipError("entry \"" + entry.name + "\" is a symbolic link");
+    std::optional<uint32_t> mode = StoredMode(archive, entry.index, &isLink);
+    // A link is never made: it lands as a plain file holding its target's
+    // name, which nobody may change or run.
+    if (isLink) mode = *mode & 0644;
 
     TZipEntryHeader header;
     header.UncompressedSize = static_cast<uint32_t>(stat.size);

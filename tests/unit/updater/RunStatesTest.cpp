@@ -428,6 +428,43 @@ TEST_F(RunStates, ProgressShowsThePercentageOfTheDeclaredLength) {
   EXPECT_EQ(last, 100);
 }
 
+// Bytes of a UTF-16LE text with its byte-order mark.
+std::string Utf16(const std::u16string& text) {
+  std::string bytes = "\xFF\xFE";
+  for (char16_t unit : text) {
+    bytes += static_cast<char>(unit & 0xFF);
+    bytes += static_cast<char>(unit >> 8);
+  }
+  return bytes;
+}
+
+// The version record changes its key in place and keeps its encoding and
+// every other byte.
+TEST_F(RunStates, TheVersionRecordKeepsItsEncoding) {
+  const struct {
+    const char* name;
+    std::string before;
+    std::string after;
+  } cases[] = {
+      {"UTF-16LE", Utf16(u"[config]\r\nversion=1.0\r\nname=젤바\r\n[ui]\r\nlang=ko\r\n"),
+       Utf16(u"[config]\r\nversion=2.0\r\nname=젤바\r\n[ui]\r\nlang=ko\r\n")},
+      {"8-bit", "; \xbf\xa9\r\n[config]\r\nversion=1.0\r\n[ui]\nlang=ko",
+       "; \xbf\xa9\r\n[config]\r\nversion=2.0\r\n[ui]\nlang=ko"},
+  };
+  server_.Serve("/p.7z", Package({{"a.txt", "a"}}, "7z"));
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    WriteFile(Program("version.ini"), c.before);
+    ManualHost host;
+    host.Start(Params(server_.url("/p.7z")), program_ + "/", work_);
+    ASSERT_TRUE(host.WaitWhile(rsDownloading));
+    host.FireTimer();
+    ASSERT_TRUE(host.terminated);
+    EXPECT_TRUE(ReadFile(Program("version.ini")) == c.after);
+    host.DestroyRun();
+  }
+}
+
 // Missing parameter 2: the version is recorded empty.
 TEST_F(RunStates, MissingArgumentsAreTakenAsEmpty) {
   server_.Serve("/p.7z", Package({{"a.txt", "a"}}, "7z"));
