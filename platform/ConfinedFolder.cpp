@@ -17,6 +17,8 @@ namespace platform {
 
 namespace {
 
+constexpr size_t kMaxOpenFolders = 128;
+
 std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
@@ -184,22 +186,27 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
   }
   const size_t depth = components.size() - 1;
   const std::string path = JoinComponents(components, components.size());
-  if (!lastFolderFd_ || lastFolder_.size() != depth ||
-      !std::equal(lastFolder_.begin(), lastFolder_.end(), components.begin())) {
+  // Items of an archive come in no order of folders: each folder is opened
+  // (and recorded) once.
+  const std::string folder = JoinComponents(components, depth);
+  auto cached = folders_.find(folder);
+  if (cached == folders_.end()) {
     UniqueFd opened;
     *result = Walk(components, depth, true, std::nullopt, &opened);
     if (!*result) return nullptr;
-    const std::string folder = JoinComponents(components, depth);
     // Kept for the next file only once the journal knows the folder's times.
     if (journal_) {
       *result = journal_->BeforeFolderChange(root_, folder, opened.get());
       if (!*result) return nullptr;
     }
-    lastFolderFd_ = std::make_shared<const UniqueFd>(std::move(opened));
-    lastFolder_.assign(components.begin(), components.begin() + static_cast<ptrdiff_t>(depth));
-    if (swept_.insert(folder).second) SweepStaleTemporaries(lastFolderFd_->get());
+    SweepStaleTemporaries(opened.get());
+    // Open descriptors are few; a package with more folders than this opens
+    // some of them again (and sweeps them again, which is harmless).
+    if (folders_.size() >= kMaxOpenFolders) folders_.clear();
+    cached = folders_.emplace(folder, std::make_shared<const UniqueFd>(std::move(opened))).first;
   }
-  const int dir = lastFolderFd_->get();
+  const std::shared_ptr<const UniqueFd>& folderFd = cached->second;
+  const int dir = folderFd->get();
   const std::string& target = components.back();
 
   struct stat existing;
@@ -217,7 +224,7 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
     UniqueFd file(::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     if (file.valid()) {
       std::unique_ptr<PendingFile> pending(
-          new PendingFile(lastFolderFd_, std::move(file), std::move(temp), target, path));
+          new PendingFile(folderFd, std::move(file), std::move(temp), target, path));
       pending->targetExists_ = exists;
       if (exists && S_ISREG(existing.st_mode)) pending->targetMode_ = existing.st_mode & 0777;
       pending->umask_ = umask_;

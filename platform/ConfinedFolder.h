@@ -1,9 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -92,11 +92,9 @@ class ConfinedFolder {
   UpdateJournal* journal_;
   size_t root_;
   uint32_t umask_;
-  // Folders already cleared of temporary files that killed writers left.
-  std::set<std::string> swept_;
-  // The folder of the last file: an archive's files mostly come folder by folder.
-  std::vector<std::string> lastFolder_;
-  std::shared_ptr<const UniqueFd> lastFolderFd_;
+  // The folders files were made in, each cleared once of temporary files that
+  // killed writers left.
+  std::map<std::string, std::shared_ptr<const UniqueFd>> folders_;
 };
 
 }  // namespace platform
