@@ -7,7 +7,7 @@
 namespace testing_tools {
 
 std::string FakeMainPath() {
-  return std::string(UPDATER_BUILD_DIR) + "/bin/fake_main";
+  return std::string(UPDATER_BUILD_DIR) + "/bin/fake_main" + UPDATER_EXECUTABLE_SUFFIX;
 }
 
 std::vector<RecordedCall> ReadCalls(const std::string& exePath) {

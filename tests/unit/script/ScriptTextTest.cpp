@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "script/LocaleUpper.h"
+#include "platform/LocaleUpper.h"
 #include "script/ScriptText.h"
 #include "tests/unit/script/ScriptTestSupport.h"
 
@@ -76,16 +76,16 @@ TEST(DecodeScriptBytes, InvalidBytesBecomeReplacementCharacters) {
 TEST(LocaleUpper, FollowsTheUserLocale) {
   {
     script_test::ScopedLocale locale(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_EQ(LocaleUpper("file"), "FILE");
-    EXPECT_EQ(LocaleUpper("stra\xC3\x9F"
-                          "e"),
+    EXPECT_EQ(platform::LocaleUpper("file"), "FILE");
+    EXPECT_EQ(platform::LocaleUpper("stra\xC3\x9F"
+                                    "e"),
               "STRASSE");
-    EXPECT_EQ(LocaleUpper(""), "");
+    EXPECT_EQ(platform::LocaleUpper(""), "");
   }
   {
     script_test::ScopedLocale locale("tr_TR.UTF-8", std::nullopt, std::nullopt);
-    EXPECT_EQ(LocaleUpper("file"), "F\xC4\xB0LE");
-    EXPECT_EQ(LocaleUpper("FILE"), "FILE");
+    EXPECT_EQ(platform::LocaleUpper("file"), "F\xC4\xB0LE");
+    EXPECT_EQ(platform::LocaleUpper("FILE"), "FILE");
   }
 }
 
