@@ -14,8 +14,6 @@ struct TFileVersion {
   int32_t Build = 0;
 };
 
-constexpr uint16_t SW_SHOWNORMAL = 1;
-
 // Splits at every `delimiter`; empty elements stand between adjacent
 // delimiters and before a leading one, but a trailing delimiter adds none.
 // Only delimiters below U+0100 are recognised.

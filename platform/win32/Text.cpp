@@ -37,4 +37,14 @@ std::string Utf16ToUtf8(std::u16string_view text) {
   return WideToUtf8(std::wstring(text.begin(), text.end()));
 }
 
+std::string SystemCodePageToUtf8(std::string_view bytes) {
+  if (bytes.empty()) return {};
+  const int size = static_cast<int>(bytes.size());
+  const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
+  return WideToUtf8(wide);
+}
+
 }  // namespace platform

@@ -1,11 +1,12 @@
 // Stands in for the main application (and for installers and other programs
 // the updater starts), as the Linux fake main does: records its parameters
 // and working folder in "<own path>.calls", one line a start, fields
-// separated by 0x1F, and its process id in "<own path>.pid". Then:
-//   "<own path>.start"    starts the program named there (a child of ours);
-//   "<own path>.hold"     stays running until it is ended, holding every file
-//                         named there (one a line, its own path allowed) open
-//                         without sharing;
+// separated by 0x1F. Then:
+//   "<own path>.start"    starts the programs named there (children of ours);
+//   "<own path>.hold"     writes its process id to "<own path>.pid" and stays
+//                         running until it is ended, holding every file named
+//                         there (one a line, its own path allowed) open
+//                         without sharing; "<own path>.holding" says when;
 //   "<own path>.exitcode" exits with the number written there.
 #include <windows.h>
 
@@ -69,7 +70,6 @@ int wmain() {
       platform::SplitCommandLine(platform::WideToUtf8(GetCommandLineW()));
   std::string line = WorkingFolder();
   for (size_t i = 1; i < args.size(); ++i) line += '\x1f' + args[i];
-  std::ofstream(Native(me + ".pid"), std::ios::binary) << GetCurrentProcessId();
   Append(me + ".calls", line);
 
   std::string text;
@@ -87,6 +87,7 @@ int wmain() {
     }
   }
   if (Read(me + ".hold", &text)) {
+    std::ofstream(Native(me + ".pid"), std::ios::binary) << GetCurrentProcessId();
     std::vector<HANDLE> held;
     for (const std::string& path : Lines(text)) {
       const HANDLE file = CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_READ, 0, nullptr,
