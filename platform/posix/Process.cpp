@@ -90,6 +90,9 @@ int LaunchProgram(const std::string& program, const std::string& commandLine, ui
   return StartProgram(program, args, {}, pid);
 }
 
+// The parameter text is split by the rules the program would read it by on
+// Windows, and the program starts in a session of its own, so that it
+// outlives us. Show command and owner have no meaning here.
 int ShellOpen(const std::string& file, const std::string& parameterText,
               const ShellOpenOptions& options) {
   StartOptions start;
