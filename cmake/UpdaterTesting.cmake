@@ -1,6 +1,14 @@
 include(GoogleTest)
 find_package(GTest REQUIRED)
 
+# The build folder as the test programs see it: under Wine the Linux root is
+# the drive Z: (Windows takes the slash for a separator too).
+if(UPDATER_PLATFORM STREQUAL "win32")
+  set(UPDATER_TEST_BUILD_DIR "Z:${CMAKE_BINARY_DIR}")
+else()
+  set(UPDATER_TEST_BUILD_DIR "${CMAKE_BINARY_DIR}")
+endif()
+
 # updater_add_test(<name> LABEL <labels> SOURCES ... LIBS ... [ENV k=v ...])
 # One GoogleTest binary; each of its cases becomes a CTest test with the
 # labels. Suites labelled "threads" are also built by the target tsan_tests.
@@ -9,7 +17,7 @@ function(updater_add_test name)
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
-    UPDATER_BUILD_DIR="${CMAKE_BINARY_DIR}"
+    UPDATER_BUILD_DIR="${UPDATER_TEST_BUILD_DIR}"
     UPDATER_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   if(NOT T_TIMEOUT)
     set(T_TIMEOUT 120)
@@ -17,8 +25,11 @@ function(updater_add_test name)
   if("threads" IN_LIST T_LABEL)
     add_dependencies(tsan_tests ${name})
   endif()
+  # On Windows discovery runs the program under the emulator; the first one of
+  # a build folder may wait until the Wine prefix is made.
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
     PROPERTIES ENVIRONMENT "${T_ENV}")
   # Discovery would flatten a list of labels (and what follows it), so the
   # labels and the time-out are set on the discovered tests afterwards.

@@ -4,9 +4,9 @@
 #include <string>
 #include <string_view>
 
-namespace platform {
+#include "platform/Paths.h"
 
-constexpr char kPathSeparator = '/';
+namespace platform {
 
 // The running executable, and its folder with a trailing separator. The
 // program's entry reads them once and passes them on.
@@ -19,6 +19,8 @@ bool SetCurrentDirectory(const std::string& path);
 std::string CurrentDirectory();
 
 bool FileExists(const std::string& path);  // anything but a folder
+// A regular file, through links: no folder, pipe or device.
+bool IsRegularFile(const std::string& path);
 bool DirectoryExists(const std::string& path);
 bool CreateDirectory(const std::string& path);    // one level
 bool CreateDirectories(const std::string& path);  // with its parents
@@ -33,6 +35,12 @@ bool CopyFile(const std::string& from, const std::string& to, bool failIfExists 
 // Copies to a temporary name beside the target and renames it over, so the
 // target is never half-written and may be a running executable.
 bool CopyFileAtomic(const std::string& from, const std::string& to);
+
+// Copies `from` over `to`, a program that may be running, as CopyFileAtomic
+// does. Where the system refuses to replace a running program's file
+// (Windows), that file is renamed aside under a temporary name first, and
+// the start-up sweep of stale temporaries deletes it once it has ended.
+bool CopyOverProgram(const std::string& from, const std::string& to);
 
 // Renames without replacing an existing target; across file systems it
 // copies and deletes.

@@ -13,4 +13,8 @@ std::string Utf16ToUtf8(std::u16string_view text);
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
+// 8-bit text in the system's code page, as UTF-8: the ANSI code page on
+// Windows, UTF-8 itself on Linux.
+std::string SystemCodePageToUtf8(std::string_view bytes);
+
 }  // namespace platform

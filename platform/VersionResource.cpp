@@ -1,51 +1,12 @@
 #include "platform/VersionResource.h"
 
-#include <cstring>
-#include <fstream>
+#include <algorithm>
+
+#include "platform/ByteView.h"
 
 namespace platform {
 
 namespace {
-
-// Files are read whole only up to this size; a version resource sits in an
-// executable, never in anything larger.
-constexpr uint64_t kMaxFileSize = 512ull << 20;
-
-class ByteView {
- public:
-  explicit ByteView(const std::vector<uint8_t>& bytes) : b_(bytes) {}
-  size_t size() const { return b_.size(); }
-  bool Has(uint64_t offset, uint64_t length) const {
-    return offset <= b_.size() && length <= b_.size() - offset;
-  }
-  uint16_t U16(uint64_t o) const { return Has(o, 2) ? b_[o] | (b_[o + 1] << 8) : 0; }
-  uint32_t U32(uint64_t o) const {
-    return Has(o, 4) ? static_cast<uint32_t>(U16(o)) | (static_cast<uint32_t>(U16(o + 2)) << 16)
-                     : 0;
-  }
-  uint64_t U64(uint64_t o) const {
-    return static_cast<uint64_t>(U32(o)) | (static_cast<uint64_t>(U32(o + 4)) << 32);
-  }
-  std::vector<uint8_t> Slice(uint64_t offset, uint64_t length) const {
-    if (!Has(offset, length)) return {};
-    return std::vector<uint8_t>(b_.begin() + offset, b_.begin() + offset + length);
-  }
-  const uint8_t* data() const { return b_.data(); }
-
- private:
-  const std::vector<uint8_t>& b_;
-};
-
-std::vector<uint8_t> ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return {};
-  const std::streamoff size = in.tellg();
-  if (size <= 0 || static_cast<uint64_t>(size) > kMaxFileSize) return {};
-  std::vector<uint8_t> bytes(static_cast<size_t>(size));
-  in.seekg(0);
-  if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
-  return bytes;
-}
 
 struct PeSection {
   uint32_t virtualAddress, virtualSize, rawSize, rawOffset;
@@ -121,35 +82,6 @@ std::vector<uint8_t> PeVersionBlock(const ByteView& f) {
   return f.Slice(*offset, size);
 }
 
-std::vector<uint8_t> ElfVersionBlock(const ByteView& f) {
-  const bool is64 = f.data()[4] == 2;
-  if (f.data()[5] != 1) return {};  // little-endian only
-  const uint64_t shoff = is64 ? f.U64(0x28) : f.U32(0x20);
-  const uint16_t shentsize = f.U16(is64 ? 0x3A : 0x2E);
-  const uint16_t shnum = f.U16(is64 ? 0x3C : 0x30);
-  const uint16_t shstrndx = f.U16(is64 ? 0x3E : 0x32);
-  if (shoff == 0 || shstrndx >= shnum || shentsize < (is64 ? 64 : 40)) return {};
-  const auto header = [&](uint16_t i) { return shoff + static_cast<uint64_t>(i) * shentsize; };
-  const auto offsetOf = [&](uint16_t i) {
-    return is64 ? f.U64(header(i) + 0x18) : f.U32(header(i) + 0x10);
-  };
-  const auto sizeOf = [&](uint16_t i) {
-    return is64 ? f.U64(header(i) + 0x20) : f.U32(header(i) + 0x14);
-  };
-  if (!f.Has(header(shnum - 1), shentsize)) return {};
-  const uint64_t names = offsetOf(shstrndx);
-  const uint64_t namesSize = sizeOf(shstrndx);
-  if (!f.Has(names, namesSize)) return {};
-  const std::string wanted = kElfVersionSection;
-  for (uint16_t i = 0; i < shnum; ++i) {
-    const uint32_t name = f.U32(header(i));
-    if (name >= namesSize || namesSize - name < wanted.size() + 1) continue;
-    if (std::memcmp(f.data() + names + name, wanted.c_str(), wanted.size() + 1) == 0)
-      return f.Slice(offsetOf(i), sizeOf(i));
-  }
-  return {};
-}
-
 // One node of the block: wLength, wValueLength, wType, key, value, children.
 struct Node {
   uint64_t start = 0, end = 0;
@@ -207,19 +139,9 @@ std::optional<Node> Child(const ByteView& b, const Node& parent, const std::u16s
 
 }  // namespace
 
-std::optional<VersionInfoBlock> VersionInfoBlock::FromFile(const std::string& path) {
-  const std::vector<uint8_t> bytes = ReadWholeFile(path);
-  if (bytes.size() < 0x40) return std::nullopt;
-  const ByteView f(bytes);
-  std::vector<uint8_t> block;
-  if (bytes[0] == 'M' && bytes[1] == 'Z')
-    block = PeVersionBlock(f);
-  else if (std::memcmp(bytes.data(),
-                       "\x7F"
-                       "ELF",
-                       4) == 0)
-    block = ElfVersionBlock(f);
-  return FromBytes(std::move(block));
+std::optional<VersionInfoBlock> VersionInfoBlock::FromPeImage(const std::vector<uint8_t>& image) {
+  if (image.size() < 0x40 || image[0] != 'M' || image[1] != 'Z') return std::nullopt;
+  return FromBytes(PeVersionBlock(ByteView(image)));
 }
 
 std::optional<VersionInfoBlock> VersionInfoBlock::FromBytes(std::vector<uint8_t> bytes) {

@@ -11,9 +11,8 @@ namespace platform {
 // executable's resources: a tree of nodes, each a key with an optional value.
 class VersionInfoBlock {
  public:
-  // Reads the block from a PE file's resources, or from our own ELF
-  // executables, which carry one in a section of their own. Empty on failure.
-  static std::optional<VersionInfoBlock> FromFile(const std::string& path);
+  // The block in a PE image's resources (RT_VERSION). Empty on failure.
+  static std::optional<VersionInfoBlock> FromPeImage(const std::vector<uint8_t>& image);
   static std::optional<VersionInfoBlock> FromBytes(std::vector<uint8_t> bytes);
 
   // "\VarFileInfo\Translation": language id in the low, code page in the high
@@ -25,12 +24,11 @@ class VersionInfoBlock {
   std::optional<std::u16string> StringValue(const std::u16string& table,
                                             const std::u16string& name) const;
 
+  const std::vector<uint8_t>& Bytes() const { return bytes_; }
+
  private:
   explicit VersionInfoBlock(std::vector<uint8_t> bytes) : bytes_(std::move(bytes)) {}
   std::vector<uint8_t> bytes_;
 };
-
-// The section of our ELF executables that holds their version block.
-inline constexpr const char* kElfVersionSection = ".qvversion";
 
 }  // namespace platform

@@ -1,11 +1,8 @@
 #include "script/QVScript.h"
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/Files.h"
+#include "platform/LocaleUpper.h"
 #include "platform/Process.h"
-#include "script/LocaleUpper.h"
 #include "script/ScriptPaths.h"
 #include "script/ScriptText.h"
 
@@ -21,11 +18,9 @@ void Guarded(Body body) {
   }
 }
 
-bool ReadWholeFile(const std::string& fileName, std::string* bytes) {
-  std::ifstream in(fileName, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
+// RUN and REGSVR32 start in the program folder, shown, owned by the desktop.
+platform::ShellOpenOptions ScriptStart(const std::string& programFolder) {
+  return {programFolder, platform::kShow, /*desktopOwner=*/true};
 }
 
 }  // namespace
@@ -34,7 +29,7 @@ void RunScriptFile(const std::string& fileName, const std::string& programFolder
   try {
     if (!IsScriptFile(fileName)) return;
     std::string bytes;
-    if (!ReadWholeFile(fileName, &bytes)) return;
+    if (!platform::ReadFile(fileName, &bytes)) return;
     RunScript(DecodeScriptBytes(bytes), programFolder);
   } catch (...) {
   }
@@ -47,7 +42,7 @@ void RunScript(const std::string& text, const std::string& programFolder) {
       const std::string trimmed = TrimLine(line);
       if (trimmed.empty()) continue;
       const TArrayString tokens = SplitByChar(trimmed, U' ');
-      const std::string word = LocaleUpper(ItemAt(0, tokens));
+      const std::string word = platform::LocaleUpper(ItemAt(0, tokens));
       if (word.starts_with('#')) continue;
       if (word == "FILE")
         FileCommand(tokens);
@@ -72,7 +67,7 @@ void DeleteDirectoryTree(const std::string& path) {
 
 void FileCommand(const TArrayString& tokens) {
   Guarded([&] {
-    const std::string command = LocaleUpper(ItemAt(1, tokens));
+    const std::string command = platform::LocaleUpper(ItemAt(1, tokens));
     const std::string source = ItemAt(2, tokens);
     const std::string target = ItemAt(3, tokens);
     if (!IsScriptFile(source)) return;
@@ -90,7 +85,7 @@ void FileCommand(const TArrayString& tokens) {
 
 void DirCommand(const TArrayString& tokens, const std::string& programFolder) {
   Guarded([&] {
-    const std::string command = LocaleUpper(ItemAt(1, tokens));
+    const std::string command = platform::LocaleUpper(ItemAt(1, tokens));
     const std::string path = ItemAt(2, tokens);
     if (command == "DELETE") {
       if (path.empty()) return;
@@ -107,7 +102,7 @@ void DirCommand(const TArrayString& tokens, const std::string& programFolder) {
 
 void ApiCommand(const TArrayString& tokens) {
   Guarded([&] {
-    if (LocaleUpper(ItemAt(1, tokens)) != "SLEEP") return;
+    if (platform::LocaleUpper(ItemAt(1, tokens)) != "SLEEP") return;
     const uint32_t milliseconds = SleepMilliseconds(ItemAt(2, tokens));
     if (milliseconds > 0) platform::Sleep(milliseconds);
   });
@@ -124,7 +119,7 @@ void RunCommand(const TArrayString& tokens, const std::string& programFolder) {
       if (!parameters.empty()) parameters += ' ';
       parameters += tokens[i];
     }
-    platform::ShellOpen(program, parameters, programFolder);
+    platform::ShellOpen(program, parameters, ScriptStart(programFolder));
   });
 }
 
@@ -133,6 +128,6 @@ void Regsvr32Command(const TArrayString& tokens, const std::string& programFolde
     // A Windows tool: where none is installed, there is nothing to register with.
     const std::string tool = RegistrationTool();
     if (tool.empty()) return;
-    platform::ShellOpen(tool, "/n /s /i:user " + ItemAt(1, tokens), programFolder);
+    platform::ShellOpen(tool, "/n /s /i:user " + ItemAt(1, tokens), ScriptStart(programFolder));
   });
 }

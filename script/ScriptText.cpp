@@ -36,7 +36,7 @@ std::string DecodeScriptBytes(std::string_view bytes) {
     return platform::Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), false));
   if (StartsWith(bytes, "\xFE\xFF"))
     return platform::Utf16ToUtf8(Utf16FromBytes(bytes.substr(2), true));
-  return ValidUtf8(bytes);
+  return platform::SystemCodePageToUtf8(bytes);
 }
 
 std::vector<std::string> SplitScriptLines(std::string_view text) {

@@ -6,8 +6,8 @@
 #include <vector>
 
 // Decodes a script file to UTF-8: a byte-order mark selects UTF-8, UTF-16LE
-// or UTF-16BE; without one the text is in the system's code page, which is
-// UTF-8 here. Invalid sequences become U+FFFD.
+// or UTF-16BE; without one the text is in the system's code page (the ANSI
+// code page on Windows, UTF-8 on Linux). Invalid sequences become U+FFFD.
 std::string DecodeScriptBytes(std::string_view bytes);
 
 // Lines separated by CR, LF or CR LF; the first NUL ends the text.

@@ -23,7 +23,7 @@ void CopySelfTo(const std::string& target, const TProgramContext& context) {
   if (!platform::SetCurrentDirectory(context.ProgramFolder)) return;
   // Written beside the target and renamed over it: a running Updater.exe can
   // be replaced, and a failed copy never leaves a half-written updater.
-  platform::CopyFileAtomic(context.ExecutablePath, target);
+  platform::CopyOverProgram(context.ExecutablePath, target);
 }
 
 int RunLaunchMode(const TCommandLine& commandLine, const TProgramContext& context,

@@ -256,7 +256,7 @@ void TUpdateRun::StartInstaller() {
   const std::string parameters = "/verysilent /patch=\"" + FPatchFile + "\"";
   // The installer holds its package's lock while it runs from it.
   if (FPackageLock) FPackageLock->ShareWithChildren(true);
-  const uint32_t error = LaunchProcess(FPatchFile, parameters, SW_SHOWNORMAL, pid);
+  const uint32_t error = LaunchProcess(FPatchFile, parameters, platform::kShowNormal, pid);
   if (FPackageLock) FPackageLock->ShareWithChildren(false);
   if (error != 0) {
     FState = rsClosed;

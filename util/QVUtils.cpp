@@ -6,11 +6,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/FileVersion.h"
 #include "platform/Files.h"
 #include "platform/Process.h"
 #include "platform/ProcessExists.h"
-#include "platform/Text.h"
-#include "platform/VersionResource.h"
 
 namespace {
 
@@ -25,10 +24,10 @@ std::string EncodeUtf8(char32_t c) {
   return out;
 }
 
-std::u16string HexPair(uint16_t language, uint16_t codePage) {
+std::string HexPair(uint16_t language, uint16_t codePage) {
   char buffer[9];
   std::snprintf(buffer, sizeof buffer, "%04X%04X", language, codePage);
-  return std::u16string(buffer, buffer + 8);
+  return buffer;
 }
 
 }  // namespace
@@ -71,15 +70,16 @@ int32_t DecimalOrZero(const std::string& text) {
 
 TFileVersion ReadFileVersion(const std::string& fileName) {
   std::string versionText = "0.0.0.0";
-  if (const auto block = platform::VersionInfoBlock::FromFile(fileName)) {
+  if (const auto resource = platform::FileVersionResource::Read(fileName)) {
     uint16_t language = 1033, codePage = 0;
-    for (uint32_t entry : block->Translations()) {
+    for (uint32_t entry : resource->Translations()) {
       language = static_cast<uint16_t>(entry & 0xFFFF);
       codePage = static_cast<uint16_t>(entry >> 16);
       if (language == 1033) break;
     }
-    const auto value = block->StringValue(HexPair(language, codePage), u"FileVersion");
-    versionText = value ? platform::Utf16ToUtf8(*value) : std::string();
+    versionText =
+        resource->StringValue("\\StringFileInfo\\" + HexPair(language, codePage) + "\\FileVersion")
+            .value_or(std::string());
   }
   for (char& c : versionText)
     if (c == '.') c = ',';
@@ -101,13 +101,10 @@ int64_t FileSizeOf(const std::string& fileName) {
 uint32_t LaunchProcess(const std::string& programPath, const std::string& parameters,
                        uint16_t showWindow, uint32_t& processId) {
   processId = 0;
-  // The command line is built as the Windows start would see it, then read
-  // back by the same rules, so the program gets exactly those arguments.
+  // The blank is written even when there are no parameters.
   const std::string commandLine = "\"" + programPath + "\" " + parameters;
-  std::vector<std::string> args = platform::SplitCommandLine(commandLine);
-  if (!args.empty()) args.erase(args.begin());
   uint32_t pid = 0;
-  const int error = platform::StartProgram(programPath, args, {}, &pid);
+  const int error = platform::LaunchProgram(programPath, commandLine, showWindow, &pid);
   if (error != 0) return static_cast<uint32_t>(error);
   processId = pid;
   return 0;
@@ -119,7 +116,7 @@ bool IsProcessRunning(uint32_t processId) {
   if (!platform::SnapshotProcesses(&entries)) return false;
   for (const auto& e : entries) {
     if (e.pid != processId) continue;
-    if (e.state != 'Z' && e.state != 'X') return true;
+    if (!e.ended) return true;
     // Ended: collect it if it is ours, so it does not linger.
     platform::ReapIfChild(processId);
     return false;
@@ -137,8 +134,9 @@ bool KillProcessAndChildren(uint32_t processId) {
     // The main application usually started us: ending its children must not
     // end this process in the middle of an update.
     if (e.pid == self) continue;
-    if (!platform::CanSignalProcess(e.pid)) throw std::runtime_error("Failed to open process");
-    result = platform::TerminateProcess(e.pid);
+    const auto process = platform::ProcessTerminator::Open(e.pid);
+    if (!process) throw std::runtime_error("Failed to open process");
+    result = process->Terminate();
     if (!result) throw std::runtime_error("Failed to terminate process");
   }
   return result;

@@ -14,8 +14,6 @@ struct TFileVersion {
   int32_t Build = 0;
 };
 
-constexpr uint16_t SW_SHOWNORMAL = 1;
-
 // Splits at every `delimiter`; empty elements stand between adjacent
 // delimiters and before a leading one, but a trailing delimiter adds none.
 // Only delimiters below U+0100 are recognised.
@@ -35,9 +33,9 @@ TFileVersion ReadFileVersion(const std::string& fileName);
 // Size of a file, 0 when it is missing or a folder.
 int64_t FileSizeOf(const std::string& fileName);
 
-// Starts `programPath` with the command line "\"path\" params" (so the
-// started program sees the parameters as separate arguments). Returns 0 and
-// the new process id, or an errno value (2 for a missing program) and 0.
+// Starts `programPath` with the command line "\"path\" params" and waits
+// until it is ready for input. Returns 0 and the new process id, or the
+// system's error code (2 for a missing program) and 0.
 uint32_t LaunchProcess(const std::string& programPath, const std::string& parameters,
                        uint16_t showWindow, uint32_t& processId);
 

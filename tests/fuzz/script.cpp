@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "platform/Files.h"
-#include "script/LocaleUpper.h"
+#include "platform/LocaleUpper.h"
 #include "script/QVScript.h"
 #include "script/ScriptText.h"
 #include "tests/fuzz/FuzzSupport.h"
@@ -35,7 +35,8 @@ bool AsksForPause(const std::string& text) {
   for (const std::string& line : SplitScriptLines(text)) {
     const TArrayString tokens = SplitByChar(TrimLine(line), U' ');
     try {
-      if (LocaleUpper(ItemAt(0, tokens)) == "API" && LocaleUpper(ItemAt(1, tokens)) == "SLEEP" &&
+      if (platform::LocaleUpper(ItemAt(0, tokens)) == "API" &&
+          platform::LocaleUpper(ItemAt(1, tokens)) == "SLEEP" &&
           SleepMilliseconds(ItemAt(2, tokens)) > 0)
         return true;
     } catch (...) {

@@ -73,19 +73,33 @@ std::vector<uint8_t> MakePe(bool pe64, const std::optional<std::vector<uint8_t>>
     Put32(image, directories + 20, static_cast<uint32_t>(rsrc.size()));
   }
 
+  // What a loader checks before it maps the image (Windows' own version
+  // service maps the file as one): a base, a subsystem, readable sections.
+  if (pe64) {
+    Put32(image, optional + 24, 0x40000000);
+    Put32(image, optional + 28, 0x1);  // ImageBase 0x140000000
+  } else {
+    Put32(image, optional + 28, 0x400000);
+  }
+  Put16(image, optional + 40, 6);  // MajorOperatingSystemVersion
+  Put16(image, optional + 48, 6);  // MajorSubsystemVersion
+  Put16(image, optional + 68, 2);  // Subsystem: GUI
+
   const auto section = [&](int index, const char* name, uint32_t rva, uint32_t vsize, uint32_t raw,
-                           uint32_t rawSize) {
+                           uint32_t rawSize, uint32_t characteristics) {
     const size_t s = table + index * 40;
     for (int i = 0; name[i] && i < 8; ++i) image[s + i] = static_cast<uint8_t>(name[i]);
     Put32(image, s + 8, vsize);
     Put32(image, s + 12, rva);
     Put32(image, s + 16, rawSize);
     Put32(image, s + 20, raw);
+    Put32(image, s + 36, characteristics);
   };
-  section(0, ".text", 0x1000, 0x10, 0x200, kFileAlign);
-  image[0x200] = 0xC3;  // ret
+  section(0, ".text", 0x1000, 0x10, 0x200, kFileAlign, 0x60000020);  // code: read, execute
+  image[0x200] = 0xC3;                                               // ret
   if (versionBlock) {
-    section(1, ".rsrc", 0x2000, static_cast<uint32_t>(rsrc.size()), 0x400, rsrcRaw);
+    section(1, ".rsrc", 0x2000, static_cast<uint32_t>(rsrc.size()), 0x400, rsrcRaw,
+            0x40000040);  // initialised data: read
     std::copy(rsrc.begin(), rsrc.end(), image.begin() + 0x400);
   }
   Put32(image, optional + (pe64 ? 56 : 56), 0x2000 + kSectionAlign);  // SizeOfImage

@@ -99,15 +99,6 @@ std::vector<std::string> PackageServer::Requests() {
   return requests_;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs) {
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() >= deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return true;
-}
-
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix) {
   std::vector<std::string> names;
   std::error_code ec;

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/Wait.h"
 #include "tests/tools/http/TestServer.h"
 
 namespace testing_tools {
@@ -49,9 +50,6 @@ class PackageServer {
   std::map<std::string, Entry> entries_;
   std::vector<std::string> requests_;
 };
-
-// Waits up to `timeoutMs` for `condition`, checking every 20 ms.
-bool WaitUntil(const std::function<bool()>& condition, int timeoutMs);
 
 // Names in `folder` that start with `prefix`.
 std::vector<std::string> NamesStartingWith(const std::string& folder, const std::string& prefix);

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/Process.h"
+#include "platform/CommandLine.h"
 
 namespace {
 

@@ -1,54 +1,37 @@
 #pragma once
 
-#include <stdlib.h>
-
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
+#include <memory>
 #include <sstream>
 #include <string>
 
+#include "platform/Files.h"
 #include "tests/tools/FakeMain.h"
+#include "tests/tools/Utf8Path.h"
 
 namespace script_test {
 
-// Sets (or with nullopt removes) an environment variable for one scope.
-class ScopedEnv {
+// The user's locale that command words are upper-cased by, for one scope
+// ("en_US", "tr_TR", "ko_KR"): on Linux the locale variables, all three so
+// that the host's settings cannot leak in; on Windows the thread locale.
+class ScopedUserLocale {
  public:
-  ScopedEnv(const char* name, std::optional<std::string> value) : name_(name) {
-    if (const char* old = getenv(name)) old_ = old;
-    Apply(value);
-  }
-  ~ScopedEnv() { Apply(old_); }
-  ScopedEnv(const ScopedEnv&) = delete;
-  ScopedEnv& operator=(const ScopedEnv&) = delete;
+  explicit ScopedUserLocale(const std::string& name);
+  ~ScopedUserLocale();
+  ScopedUserLocale(const ScopedUserLocale&) = delete;
+  ScopedUserLocale& operator=(const ScopedUserLocale&) = delete;
 
  private:
-  void Apply(const std::optional<std::string>& value) {
-    if (value)
-      setenv(name_.c_str(), value->c_str(), 1);
-    else
-      unsetenv(name_.c_str());
-  }
-  std::string name_;
-  std::optional<std::string> old_;
-};
-
-// The locale variables all at once, so the host's settings cannot leak in.
-struct ScopedLocale {
-  ScopedLocale(std::optional<std::string> all, std::optional<std::string> ctype,
-               std::optional<std::string> lang)
-      : all_("LC_ALL", std::move(all)),
-        ctype_("LC_CTYPE", std::move(ctype)),
-        lang_("LANG", std::move(lang)) {}
-  ScopedEnv all_, ctype_, lang_;
+  struct Saved;
+  std::unique_ptr<Saved> saved_;
 };
 
 class ScopedCurrentDir {
  public:
   explicit ScopedCurrentDir(const std::string& path) : old_(std::filesystem::current_path()) {
-    std::filesystem::current_path(path);
+    std::filesystem::current_path(testing_tools::U8Path(path));
   }
   ~ScopedCurrentDir() { std::filesystem::current_path(old_); }
   ScopedCurrentDir(const ScopedCurrentDir&) = delete;
@@ -59,29 +42,35 @@ class ScopedCurrentDir {
 };
 
 inline void WriteFile(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
+  std::ofstream(testing_tools::U8Path(path), std::ios::binary) << bytes;
 }
 
-inline std::string ReadFile(const std::string& path) {
+inline std::string ReadFile(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;
   out << in.rdbuf();
   return out.str();
 }
 
-// Every entry below `folder` by relative path: a file's content, "<dir>" for
-// a folder, "-> target" for a symbolic link, "<other>" for anything else.
+inline std::string ReadFile(const std::string& path) {
+  return ReadFile(testing_tools::U8Path(path));
+}
+
+// Every entry below `folder` by relative path, '/' between its components: a
+// file's content, "<dir>" for a folder, "-> target" for a symbolic link,
+// "<other>" for anything else.
 inline std::map<std::string, std::string> Snapshot(const std::string& folder) {
   namespace fs = std::filesystem;
+  const fs::path root = testing_tools::U8Path(folder);
   std::map<std::string, std::string> entries;
-  for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-    const std::string name = entry.path().lexically_relative(folder).string();
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    const std::string name = testing_tools::U8Generic(entry.path().lexically_relative(root));
     if (entry.is_symlink())
-      entries[name] = "-> " + fs::read_symlink(entry.path()).string();
+      entries[name] = "-> " + testing_tools::U8String(fs::read_symlink(entry.path()));
     else if (entry.is_directory())
       entries[name] = "<dir>";
     else if (entry.is_regular_file())
-      entries[name] = ReadFile(entry.path().string());
+      entries[name] = ReadFile(entry.path());
     else
       entries[name] = "<other>";
   }
@@ -89,8 +78,17 @@ inline std::map<std::string, std::string> Snapshot(const std::string& folder) {
 }
 
 inline std::string CopyFakeMain(const std::string& path) {
-  std::filesystem::copy_file(testing_tools::FakeMainPath(), path);
+  std::filesystem::copy_file(testing_tools::U8Path(testing_tools::FakeMainPath()),
+                             testing_tools::U8Path(path));
   return path;
+}
+
+// The folder the script starts programs in: ours, without its trailing
+// separator.
+inline std::string ProgramFolderAsCwd() {
+  std::string folder = platform::ProgramFolder();
+  folder.pop_back();
+  return folder;
 }
 
 // Replaces every "{d}" in `text` by `folder`.

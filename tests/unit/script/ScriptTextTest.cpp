@@ -1,8 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "script/LocaleUpper.h"
 #include "script/ScriptText.h"
-#include "tests/unit/script/ScriptTestSupport.h"
 
 namespace {
 
@@ -58,10 +56,6 @@ TEST(TrimLine, RemovesControlCharactersAndBlanksAtBothEndsOnly) {
 }
 
 TEST(DecodeScriptBytes, InvalidBytesBecomeReplacementCharacters) {
-  EXPECT_EQ(DecodeScriptBytes("a\xFF"
-                              "b"),
-            "a\xEF\xBF\xBD"
-            "b");
   EXPECT_EQ(DecodeScriptBytes("\xEF\xBB\xBF"
                               "a\xC3"),
             "a\xEF\xBF\xBD");
@@ -71,22 +65,6 @@ TEST(DecodeScriptBytes, InvalidBytesBecomeReplacementCharacters) {
                                           "b",
                                           7)),
             "a\xEF\xBF\xBD");
-}
-
-TEST(LocaleUpper, FollowsTheUserLocale) {
-  {
-    script_test::ScopedLocale locale(std::nullopt, std::nullopt, std::nullopt);
-    EXPECT_EQ(LocaleUpper("file"), "FILE");
-    EXPECT_EQ(LocaleUpper("stra\xC3\x9F"
-                          "e"),
-              "STRASSE");
-    EXPECT_EQ(LocaleUpper(""), "");
-  }
-  {
-    script_test::ScopedLocale locale("tr_TR.UTF-8", std::nullopt, std::nullopt);
-    EXPECT_EQ(LocaleUpper("file"), "F\xC4\xB0LE");
-    EXPECT_EQ(LocaleUpper("FILE"), "FILE");
-  }
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "http/QVHTTP.h"
+#include "platform/Process.h"
 #include "tests/tools/FakeMain.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/faults/FolderState.h"
@@ -83,7 +84,7 @@ class RunStates : public ::testing::Test {
   uint32_t StartHoldingMain() {
     WriteFile(Program("App.exe.hold"), "");
     uint32_t pid = 0;
-    EXPECT_EQ(LaunchProcess(Program("App.exe"), "", SW_SHOWNORMAL, pid), 0u);
+    EXPECT_EQ(LaunchProcess(Program("App.exe"), "", platform::kShowNormal, pid), 0u);
     mainPid_ = static_cast<pid_t>(pid);
     EXPECT_EQ(WaitForCalls(Program("App.exe"), 1).size(), 1u);
     fs::remove(Program("App.exe.hold"));

@@ -1,6 +1,4 @@
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -23,12 +21,8 @@ TEST(FileSizeOf, Cases) {
 TEST(FileSizeOf, FullSixtyFourBitSizeOfASparseFile) {
   testing_tools::TempDir dir;
   const int64_t size = 5'000'000'000LL + 7;
-  {
-    const int fd = open((dir / "big").c_str(), O_CREAT | O_WRONLY, 0644);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(ftruncate(fd, size), 0);
-    close(fd);
-  }
+  std::ofstream(dir / "big").close();
+  std::filesystem::resize_file(dir / "big", size);
   EXPECT_EQ(FileSizeOf(dir / "big"), size);
 }
 

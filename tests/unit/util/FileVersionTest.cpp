@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/VersionInfoWriter.h"
+#include "tests/tools/FakeMain.h"
 #include "tests/tools/PeMaker.h"
 #include "tests/tools/TempDir.h"
 #include "util/QVUtils.h"
@@ -79,7 +80,7 @@ TEST(ReadFileVersion, OurOwnExecutableCarriesTheProjectVersion) {
   const std::string updater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
   EXPECT_EQ(Tuple(ReadFileVersion(updater)), UPDATER_VERSION_TUPLE);
   // A program built without the version block has none.
-  EXPECT_EQ(Tuple(ReadFileVersion(std::string(UPDATER_BUILD_DIR) + "/bin/fake_main")), "0,0,0,0");
+  EXPECT_EQ(Tuple(ReadFileVersion(testing_tools::FakeMainPath())), "0,0,0,0");
 }
 
 }  // namespace

@@ -107,6 +107,11 @@ bool FileExists(const std::string& path) {
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
+bool IsRegularFile(const std::string& path) {
+  struct stat st;
+  return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool DirectoryExists(const std::string& path) {
   struct stat st;
   return !path.empty() && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -173,6 +178,11 @@ bool CopyFileAtomic(const std::string& from, const std::string& to) {
     return false;
   }
   return FinishTemporary(out, temp, to);
+}
+
+bool CopyOverProgram(const std::string& from, const std::string& to) {
+  // A rename replaces a running program's file here.
+  return CopyFileAtomic(from, to);
 }
 
 bool MoveFileNoReplace(const std::string& from, const std::string& to) {

@@ -1,4 +1,4 @@
-#include "script/LocaleUpper.h"
+#include "platform/LocaleUpper.h"
 
 #include <unicode/ucasemap.h>
 
@@ -6,10 +6,12 @@
 
 #include "platform/Environment.h"
 
+namespace platform {
+
 std::string LocaleUpper(const std::string& text) {
   if (text.empty()) return {};
   UErrorCode status = U_ZERO_ERROR;
-  icu::LocalUCaseMapPointer map(ucasemap_open(platform::UserLocale().c_str(), 0, &status));
+  icu::LocalUCaseMapPointer map(ucasemap_open(UserLocale().c_str(), 0, &status));
   if (U_FAILURE(status)) throw std::runtime_error("case mapping unavailable");
 
   const auto upper = [&](std::string& out) {
@@ -27,3 +29,5 @@ std::string LocaleUpper(const std::string& text) {
   out.resize(static_cast<size_t>(length));
   return out;
 }
+
+}  // namespace platform

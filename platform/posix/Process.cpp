@@ -15,31 +15,11 @@
 #include <sstream>
 #include <thread>
 
+#include "platform/CommandLine.h"
+
 extern char** environ;
 
 namespace platform {
-
-std::vector<std::string> SplitCommandLine(const std::string& text) {
-  std::vector<std::string> args;
-  size_t i = 0;
-  const auto isBlank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
-  while (true) {
-    while (i < text.size() && isBlank(text[i])) ++i;
-    if (i >= text.size()) break;
-    std::string arg;
-    while (i < text.size() && !isBlank(text[i])) {
-      if (text[i] == '"') {
-        ++i;
-        while (i < text.size() && text[i] != '"') arg += text[i++];
-        if (i < text.size()) ++i;  // closing quote
-      } else {
-        arg += text[i++];
-      }
-    }
-    args.push_back(std::move(arg));
-  }
-  return args;
-}
 
 namespace {
 
@@ -100,13 +80,26 @@ int StartProgram(const std::string& program, const std::vector<std::string>& arg
   return 0;
 }
 
+int LaunchProgram(const std::string& program, const std::string& commandLine, uint16_t showWindow,
+                  uint32_t* pid) {
+  // The command line is read back by the rules the started program would
+  // read it by on Windows; its first argument is the program's own name.
+  std::vector<std::string> args = SplitCommandLine(commandLine);
+  if (!args.empty()) args.erase(args.begin());
+  // Nothing to wait for: the program runs once exec has succeeded.
+  return StartProgram(program, args, {}, pid);
+}
+
+// The parameter text is split by the rules the program would read it by on
+// Windows, and the program starts in a session of its own, so that it
+// outlives us. Show command and owner have no meaning here.
 int ShellOpen(const std::string& file, const std::string& parameterText,
-              const std::string& workingDir) {
-  StartOptions options;
-  options.workingDir = workingDir;
-  options.newSession = true;
+              const ShellOpenOptions& options) {
+  StartOptions start;
+  start.workingDir = options.workingDir;
+  start.newSession = true;
   uint32_t pid = 0;
-  return StartProgram(file, SplitCommandLine(parameterText), options, &pid);
+  return StartProgram(file, SplitCommandLine(parameterText), start, &pid);
 }
 
 bool SnapshotProcesses(std::vector<ProcessEntry>* entries) {
@@ -126,8 +119,10 @@ bool SnapshotProcesses(std::vector<ProcessEntry>* entries) {
     std::istringstream rest(line.substr(close + 1));
     ProcessEntry entry;
     entry.pid = static_cast<uint32_t>(pid);
-    rest >> entry.state >> entry.parentPid;
+    char state = '?';
+    rest >> state >> entry.parentPid;
     if (rest.fail()) continue;
+    entry.ended = state == 'Z' || state == 'X';
     entries->push_back(entry);
   }
   closedir(dir);
@@ -140,14 +135,23 @@ void ReapIfChild(uint32_t pid) {
   waitpid(static_cast<pid_t>(pid), &status, WNOHANG);
 }
 
-bool CanSignalProcess(uint32_t pid) {
-  if (pid == 0) return false;
-  return kill(static_cast<pid_t>(pid), 0) == 0;
-}
+namespace {
 
-bool TerminateProcess(uint32_t pid) {
-  if (pid == 0) return false;
-  return kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+class SignalTerminator : public ProcessTerminator {
+ public:
+  explicit SignalTerminator(pid_t pid) : pid_(pid) {}
+  bool Terminate() override { return kill(pid_, SIGKILL) == 0; }
+
+ private:
+  pid_t pid_;
+};
+
+}  // namespace
+
+// Whether a signal may be sent stands for the "open for termination" step.
+std::unique_ptr<ProcessTerminator> ProcessTerminator::Open(uint32_t pid) {
+  if (pid == 0 || kill(static_cast<pid_t>(pid), 0) != 0) return nullptr;
+  return std::make_unique<SignalTerminator>(static_cast<pid_t>(pid));
 }
 
 void Sleep(uint32_t milliseconds) {

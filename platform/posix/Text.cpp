@@ -57,4 +57,8 @@ std::string WideToUtf8(std::wstring_view text) {
   return Utf16ToUtf8(utf16);
 }
 
+std::string SystemCodePageToUtf8(std::string_view bytes) {
+  return Utf16ToUtf8(Utf8ToUtf16(bytes));
+}
+
 }  // namespace platform

@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+#include "platform/Result.h"
+#include "platform/win32/WinApi.h"
+
+namespace platform {
+
+// The system's description of a Windows error code, in UTF-8.
+std::string ErrorText(DWORD code);
+
+// GetLastError(), and "`what`: " followed by its description.
+Result LastErrorResult(const std::string& what);
+
+}  // namespace platform
