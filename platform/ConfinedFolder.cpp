@@ -1,13 +1,6 @@
 #include "platform/ConfinedFolder.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <cstdlib>
-#include <fstream>
 
 #include "platform/FolderWalk.h"
 #include "platform/Temporaries.h"
@@ -23,14 +16,10 @@ std::string Quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
 
-// The process's umask without changing it (umask() itself only sets it,
-// which another thread could see).
-uint32_t CurrentUmask() {
-  std::ifstream status("/proc/self/status");
-  std::string line;
-  while (std::getline(status, line))
-    if (line.rfind("Umask:", 0) == 0) return std::strtoul(line.c_str() + 6, nullptr, 8) & 0777;
-  return 022;
+Result CheckNames(const std::vector<std::string>& components) {
+  for (const std::string& name : components)
+    if (Result plain = CheckName(name); !plain) return plain;
+  return {};
 }
 
 }  // namespace
@@ -40,16 +29,16 @@ bool SplitEntryPath(const std::string& name, std::vector<std::string>* component
   if (name.empty() || name[0] == '/' || name[0] == '\\') return false;
   std::string part;
   const auto flush = [&]() {
-    if (part == "..") return false;
-    if (!part.empty() && part != ".") components->push_back(part);
+    if (!part.empty() && part != ".") {
+      if (!CheckName(part)) return false;
+      components->push_back(part);
+    }
     part.clear();
     return true;
   };
   for (char c : name) {
     if (c == '/' || c == '\\') {
       if (!flush()) return false;
-    } else if (c == '\0') {
-      return false;
     } else {
       part += c;
     }
@@ -57,8 +46,8 @@ bool SplitEntryPath(const std::string& name, std::vector<std::string>* component
   return flush();
 }
 
-PendingFile::PendingFile(std::shared_ptr<const UniqueFd> folder, UniqueFd file,
-                         std::string tempName, std::string targetName, std::string path)
+PendingFile::PendingFile(FolderHandle folder, FileHandle file, std::string tempName,
+                         std::string targetName, std::string path)
     : folder_(std::move(folder)),
       file_(std::move(file)),
       tempName_(std::move(tempName)),
@@ -66,60 +55,59 @@ PendingFile::PendingFile(std::shared_ptr<const UniqueFd> folder, UniqueFd file,
       path_(std::move(path)) {}
 
 PendingFile::~PendingFile() {
-  file_.reset();
-  if (!committed_) ::unlinkat(folder_->get(), tempName_.c_str(), 0);
+  file_.Close();
+  if (!committed_) folder_.RemoveFile(tempName_);
 }
 
 Result PendingFile::Write(const void* data, size_t size) {
-  if (!WriteAll(file_.get(), data, size)) return Result::FromErrno("cannot write " + Quoted(path_));
+  if (!file_.valid()) return Refused(FsError::kOther, Quoted(path_) + " is finished");
+  if (Result written = file_.Write(data, size); !written)
+    return Because("cannot write " + Quoted(path_), written);
   return {};
 }
 
 Result PendingFile::Commit(std::optional<uint32_t> mode, std::optional<FileTime> modified) {
-  if (!file_.valid()) return Result::Failure(EBADF, Quoted(path_) + " is finished");
+  if (!file_.valid()) return Refused(FsError::kOther, Quoted(path_) + " is finished");
   const uint32_t bits = mode ? *mode & 0777 & ~umask_ : targetMode_ ? *targetMode_ : 0666 & ~umask_;
-  if (::fchmod(file_.get(), bits) != 0)
-    return Result::FromErrno("cannot set the permissions of " + Quoted(path_));
-  if (modified) {
-    const timespec times[2] = {{0, UTIME_OMIT}, {modified->seconds, modified->nanoseconds}};
-    ::futimens(file_.get(), times);  // a time that cannot be set never fails the entry
-  }
-  if (!file_.Close()) return Result::FromErrno("cannot write " + Quoted(path_));
-  const int folder = folder_->get();
+  if (Result set = file_.SetPermissions(bits); !set)
+    return Because("cannot set the permissions of " + Quoted(path_), set);
+  if (modified) file_.SetModified(*modified);  // a time that cannot be set never fails the entry
+  if (Result closed = file_.Close(); !closed)
+    return Because("cannot write " + Quoted(path_), closed);
   if (journal_) {
-    Result saved = journal_->BeforeReplace(root_, path_, folder, targetName_, targetExists_);
+    Result saved = journal_->BeforeReplace(root_, path_, folder_, targetName_, targetExists_);
     if (!saved) return saved;
   }
-  if (::renameat(folder, tempName_.c_str(), folder, targetName_.c_str()) != 0)
-    return Result::FromErrno("cannot replace " + Quoted(path_));
+  if (Result renamed = folder_.Rename(tempName_, targetName_, true); !renamed)
+    return Because("cannot replace " + Quoted(path_), renamed);
   committed_ = true;
   return {};
 }
 
 std::unique_ptr<ConfinedFolder> ConfinedFolder::Open(const std::string& base, Result* result,
                                                      UpdateJournal* journal) {
-  const std::string path = base.empty() ? "." : base;
-  UniqueFd fd(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!fd.valid()) {
-    *result = Result::FromErrno("cannot open folder " + Quoted(path));
+  FolderHandle folder;
+  if (Result opened = FolderHandle::Open(base, &folder); !opened) {
+    *result = Because("cannot open folder " + Quoted(base.empty() ? "." : base), opened);
     return nullptr;
   }
   size_t root = 0;
   if (journal) {
-    *result = journal->AddRoot(path, &root);
+    *result = journal->AddRoot(folder, &root);
     if (!*result) return nullptr;
   }
   *result = Result();
-  return std::unique_ptr<ConfinedFolder>(new ConfinedFolder(std::move(fd), journal, root));
+  return std::unique_ptr<ConfinedFolder>(new ConfinedFolder(std::move(folder), journal, root));
 }
 
-ConfinedFolder::ConfinedFolder(UniqueFd fd, UpdateJournal* journal, size_t root)
-    : fd_(std::move(fd)), journal_(journal), root_(root), umask_(CurrentUmask()) {}
+ConfinedFolder::ConfinedFolder(FolderHandle base, UpdateJournal* journal, size_t root)
+    : base_(std::move(base)), journal_(journal), root_(root), umask_(CreationMask()) {}
 
 ConfinedFolder::~ConfinedFolder() = default;
 
-Result ConfinedFolder::MakeFolder(int parent, const std::vector<std::string>& components,
-                                  size_t index, std::optional<uint32_t> mode) {
+Result ConfinedFolder::MakeFolder(const FolderHandle& parent,
+                                  const std::vector<std::string>& components, size_t index,
+                                  std::optional<uint32_t> mode) {
   const std::string path = JoinComponents(components, index + 1);
   if (journal_) {
     Result recorded =
@@ -127,59 +115,61 @@ Result ConfinedFolder::MakeFolder(int parent, const std::vector<std::string>& co
     if (recorded) recorded = journal_->BeforeCreateFolder(root_, path);
     if (!recorded) return recorded;
   }
-  // The umask applies, as to any new folder.
-  const mode_t bits = mode ? (*mode & 0777) | 0700 : 0777;
-  if (::mkdirat(parent, components[index].c_str(), bits) == 0) return {};
-  if (errno != EEXIST) return Result::FromErrno("cannot create folder " + Quoted(path));
+  // The creation mask applies, as to any new folder.
+  const uint32_t bits = mode ? (*mode & 0777) | 0700 : 0777;
+  const Result made = parent.MakeFolder(components[index], bits);
+  if (made) return {};
+  if (ErrorOf(made) != FsError::kExists)
+    return Because("cannot create folder " + Quoted(path), made);
   return journal_ ? journal_->FolderExisted(root_, path) : Result();
 }
 
 Result ConfinedFolder::Walk(const std::vector<std::string>& components, size_t count, bool create,
-                            std::optional<uint32_t> lastMode, UniqueFd* folder) {
-  UniqueFd current;
-  int at = fd_.get();
+                            std::optional<uint32_t> lastMode, FolderHandle* folder) {
+  FolderHandle current = base_;
   bool made = false;  // below a folder just made, nothing is there yet
   for (size_t i = 0; i < count; ++i) {
-    UniqueFd next;
-    if (!made) next = OpenFolderAt(at, components[i]);
-    if (!next.valid()) {
-      const int error = made ? ENOENT : errno;
-      const std::string path = JoinComponents(components, i + 1);
-      if (error == ELOOP)
-        return Result::Failure(ELOOP, Quoted(path) + " is a link, never followed");
-      if (error != ENOENT || !create) {
-        errno = error;
-        return Result::FromErrno("cannot enter folder " + Quoted(path));
+    const std::string path = JoinComponents(components, i + 1);
+    FolderHandle next;
+    if (!made) {
+      const Result opened = current.OpenFolder(components[i], &next);
+      if (opened) {
+        current = std::move(next);
+        continue;
       }
-      Result result = MakeFolder(at, components, i, i + 1 == count ? lastMode : std::nullopt);
-      if (!result) return result;
-      next = OpenFolderAt(at, components[i]);
-      if (!next.valid()) return Result::FromErrno("cannot enter folder " + Quoted(path));
-      made = true;
+      if (ErrorOf(opened) == FsError::kLink)
+        return Result::Failure(opened.code(), Quoted(path) + " is a link, never followed");
+      if (ErrorOf(opened) != FsError::kMissing || !create)
+        return Because("cannot enter folder " + Quoted(path), opened);
     }
+    Result result = MakeFolder(current, components, i, i + 1 == count ? lastMode : std::nullopt);
+    if (!result) return result;
+    if (Result opened = current.OpenFolder(components[i], &next); !opened)
+      return Because("cannot enter folder " + Quoted(path), opened);
+    made = true;
     current = std::move(next);
-    at = current.get();
   }
-  if (!current.valid()) current = UniqueFd(::dup(fd_.get()));
-  if (!current.valid()) return Result::FromErrno("cannot open the base folder");
   *folder = std::move(current);
   return {};
 }
 
 Result ConfinedFolder::CreateFolders(const std::vector<std::string>& components,
                                      std::optional<uint32_t> mode) {
+  if (Result plain = CheckNames(components); !plain) return plain;
   if (journal_)
     if (Result open = journal_->Changeable(); !open) return open;
-  UniqueFd folder;
+  FolderHandle folder;
   return Walk(components, components.size(), true, mode, &folder);
 }
 
 std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::string>& components,
                                                         Result* result) {
   if (components.empty()) {
-    *result = Result::Failure(EINVAL, "empty file name");
+    *result = Refused(FsError::kOther, "empty file name");
     return nullptr;
   }
+  *result = CheckNames(components);
+  if (!*result) return nullptr;
   if (journal_) {
     *result = journal_->Changeable();
     if (!*result) return nullptr;
@@ -191,60 +181,63 @@ std::unique_ptr<PendingFile> ConfinedFolder::CreateFile(const std::vector<std::s
   const std::string folder = JoinComponents(components, depth);
   auto cached = folders_.find(folder);
   if (cached == folders_.end()) {
-    UniqueFd opened;
+    FolderHandle opened;
     *result = Walk(components, depth, true, std::nullopt, &opened);
     if (!*result) return nullptr;
     // Kept for the next file only once the journal knows the folder's times.
     if (journal_) {
-      *result = journal_->BeforeFolderChange(root_, folder, opened.get());
+      *result = journal_->BeforeFolderChange(root_, folder, opened);
       if (!*result) return nullptr;
     }
-    SweepStaleTemporaries(opened.get());
-    // Open descriptors are few; a package with more folders than this opens
+    SweepStaleTemporaries(opened);
+    // Open handles are few; a package with more folders than this opens
     // some of them again (and sweeps them again, which is harmless).
     if (folders_.size() >= kMaxOpenFolders) folders_.clear();
-    cached = folders_.emplace(folder, std::make_shared<const UniqueFd>(std::move(opened))).first;
+    cached = folders_.emplace(folder, std::move(opened)).first;
   }
-  const std::shared_ptr<const UniqueFd>& folderFd = cached->second;
-  const int dir = folderFd->get();
+  const FolderHandle& dir = cached->second;
   const std::string& target = components.back();
 
-  struct stat existing;
-  bool exists = ::fstatat(dir, target.c_str(), &existing, AT_SYMLINK_NOFOLLOW) == 0;
-  if (!exists && errno != ENOENT) {
-    *result = Result::FromErrno("cannot look at " + Quoted(path));
+  EntryInfo existing;
+  const Result looked = dir.Look(target, &existing);
+  const bool exists = looked.ok();
+  if (!exists && ErrorOf(looked) != FsError::kMissing) {
+    *result = Because("cannot look at " + Quoted(path), looked);
     return nullptr;
   }
-  if (exists && S_ISDIR(existing.st_mode)) {
-    *result = Result::Failure(EISDIR, Quoted(path) + " is a folder");
+  if (exists && existing.kind == EntryKind::kFolder) {
+    *result = Refused(FsError::kFolder, Quoted(path) + " is a folder");
     return nullptr;
   }
+  Result created;
   for (int attempt = 0; attempt < 100; ++attempt) {
     std::string temp = TemporaryName(target);
-    UniqueFd file(::openat(dir, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
-    if (file.valid()) {
+    FileHandle file;
+    created = dir.CreateNew(temp, &file);
+    if (created) {
       std::unique_ptr<PendingFile> pending(
-          new PendingFile(folderFd, std::move(file), std::move(temp), target, path));
+          new PendingFile(dir, std::move(file), std::move(temp), target, path));
       pending->targetExists_ = exists;
-      if (exists && S_ISREG(existing.st_mode)) pending->targetMode_ = existing.st_mode & 0777;
+      if (exists && existing.kind == EntryKind::kFile) pending->targetMode_ = existing.mode;
       pending->umask_ = umask_;
       pending->journal_ = journal_;
       pending->root_ = root_;
       *result = Result();
       return pending;
     }
-    if (errno != EEXIST) break;
+    if (ErrorOf(created) != FsError::kExists) break;
   }
-  *result = Result::FromErrno("cannot create " + Quoted(path));
+  *result = Because("cannot create " + Quoted(path), created);
   return nullptr;
 }
 
 bool ConfinedFolder::Exists(const std::vector<std::string>& components) {
   if (components.empty()) return true;
-  UniqueFd folder;
+  if (!CheckNames(components)) return false;
+  FolderHandle folder;
   if (!Walk(components, components.size() - 1, false, std::nullopt, &folder)) return false;
-  struct stat st;
-  return ::fstatat(folder.get(), components.back().c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+  EntryInfo info;
+  return folder.Look(components.back(), &info).ok();
 }
 
 }  // namespace platform

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FolderHandle.h"
 #include "platform/Result.h"
 
 namespace platform {
@@ -16,7 +16,8 @@ class UpdateJournal;
 
 // Splits a stored entry name into its components ('\\' counts as '/'; empty
 // and "." components drop out). False for a name that is absolute or has a
-// ".." component: such a name could land outside the extraction folder.
+// ".." component, which could land outside the extraction folder, and for
+// one with a component that is no plain name here (CheckName).
 bool SplitEntryPath(const std::string& name, std::vector<std::string>* components);
 
 // A file being written: under a temporary name in its folder, renamed over
@@ -36,11 +37,11 @@ class PendingFile {
 
  private:
   friend class ConfinedFolder;
-  PendingFile(std::shared_ptr<const UniqueFd> folder, UniqueFd file, std::string tempName,
-              std::string targetName, std::string path);
+  PendingFile(FolderHandle folder, FileHandle file, std::string tempName, std::string targetName,
+              std::string path);
 
-  std::shared_ptr<const UniqueFd> folder_;
-  UniqueFd file_;
+  FolderHandle folder_;
+  FileHandle file_;
   std::string tempName_;
   std::string targetName_;
   std::string path_;  // below the writer's base, for texts and the journal
@@ -54,9 +55,10 @@ class PendingFile {
 
 // The one writer of extracted files. Paths below its base are walked one
 // component at a time from the open base without following links, so no
-// entry can land outside it through a link: one in the way is refused with
-// ELOOP. Temporary files that killed writers left are swept from a folder
-// before the first file is written there.
+// entry can land outside it through a link: one in the way is refused
+// (FsError::kLink), and so is a component that is no plain name. Temporary
+// files that killed writers left are swept from a folder before the first
+// file is written there.
 class ConfinedFolder {
  public:
   // `base` empty means the current folder. With a journal, every change
@@ -73,28 +75,28 @@ class ConfinedFolder {
   Result CreateFolders(const std::vector<std::string>& components,
                        std::optional<uint32_t> mode = {});
   // Creates the missing folders and a pending file for the last component.
-  // A folder in the target's place is refused (EISDIR).
+  // A folder in the target's place is refused (FsError::kFolder).
   std::unique_ptr<PendingFile> CreateFile(const std::vector<std::string>& components,
                                           Result* result);
   // Whether anything is there, looked at without following links.
   bool Exists(const std::vector<std::string>& components);
 
  private:
-  ConfinedFolder(UniqueFd fd, UpdateJournal* journal, size_t root);
+  ConfinedFolder(FolderHandle base, UpdateJournal* journal, size_t root);
   // The folder reached by the first `count` components, made where missing
   // when `create`; the last made gets `lastMode`.
   Result Walk(const std::vector<std::string>& components, size_t count, bool create,
-              std::optional<uint32_t> lastMode, UniqueFd* folder);
-  Result MakeFolder(int parent, const std::vector<std::string>& components, size_t index,
-                    std::optional<uint32_t> mode);
+              std::optional<uint32_t> lastMode, FolderHandle* folder);
+  Result MakeFolder(const FolderHandle& parent, const std::vector<std::string>& components,
+                    size_t index, std::optional<uint32_t> mode);
 
-  UniqueFd fd_;
+  FolderHandle base_;
   UpdateJournal* journal_;
   size_t root_;
   uint32_t umask_;
   // The folders files were made in, each cleared once of temporary files that
   // killed writers left.
-  std::map<std::string, std::shared_ptr<const UniqueFd>> folders_;
+  std::map<std::string, FolderHandle> folders_;
 };
 
 }  // namespace platform

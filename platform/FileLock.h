@@ -3,13 +3,14 @@
 #include <memory>
 #include <string>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FolderHandle.h"
 
 namespace platform {
 
-// An advisory, exclusive lock on a file, held while the object lives. The
-// system drops it when its holders end, however they end, so a lock that
-// can be taken tells that whoever held the file is gone.
+// An exclusive lock on a file, held while the object lives. The system drops
+// it when its holder ends, however it ends, so a lock that can be taken
+// tells that whoever held the file is gone. It keeps nobody from reading,
+// writing or deleting the file: only who asks for the lock is refused.
 class FileLock {
  public:
   // Locks `path`, creating it empty when it is missing; null when the file
@@ -20,15 +21,16 @@ class FileLock {
   FileLock& operator=(const FileLock&) = delete;
 
   // While shared, a program this process starts holds the lock too, for as
-  // long as it runs.
+  // long as it runs. Not on Windows, where a lock belongs to its process
+  // alone; there a program's running image cannot be deleted anyway.
   void ShareWithChildren(bool share);
   // Deletes the locked file; the lock holds until the object goes. One who
   // waits for it finds the name gone once he has the lock, and starts over.
   void Unlink();
 
  private:
-  FileLock(UniqueFd fd, std::string path) : fd_(std::move(fd)), path_(std::move(path)) {}
-  UniqueFd fd_;
+  FileLock(FileHandle file, std::string path) : file_(std::move(file)), path_(std::move(path)) {}
+  FileHandle file_;
   std::string path_;
 };
 

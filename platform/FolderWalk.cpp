@@ -1,52 +1,36 @@
 #include "platform/FolderWalk.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-
 namespace platform {
 
-UniqueFd OpenFolderAt(int dir, const std::string& name) {
-  UniqueFd folder(::openat(dir, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-  // Linux says ENOTDIR for a link when it is asked for a folder.
-  struct stat st;
-  if (!folder.valid() && errno == ENOTDIR &&
-      ::fstatat(dir, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode))
-    errno = ELOOP;
-  return folder;
-}
-
-UniqueFd OpenFolderPath(int dir, const std::vector<std::string>& components) {
-  UniqueFd current(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+Result OpenFolderPath(const FolderHandle& dir, const std::vector<std::string>& components,
+                      FolderHandle* folder) {
+  FolderHandle current = dir;
   for (const std::string& name : components) {
-    if (!current.valid()) break;
-    current = OpenFolderAt(current.get(), name);
+    FolderHandle next;
+    if (Result opened = current.OpenFolder(name, &next); !opened) return opened;
+    current = std::move(next);
   }
-  return current;
+  *folder = std::move(current);
+  return {};
 }
 
-bool RemoveTreeAt(int dir, const std::string& name) {
-  if (::unlinkat(dir, name.c_str(), 0) == 0 || errno == ENOENT) return true;
-  if (errno != EISDIR && errno != EPERM) return false;  // EPERM: Linux's answer for a folder
-  UniqueFd folder = OpenFolderAt(dir, name);
-  if (!folder.valid()) return errno == ENOENT;
-  const int listing = ::dup(folder.get());
-  DIR* entries = listing < 0 ? nullptr : ::fdopendir(listing);
-  if (!entries) {
-    if (listing >= 0) ::close(listing);
-    return false;
-  }
-  bool ok = true;
-  while (const dirent* entry = ::readdir(entries)) {
-    const std::string child = entry->d_name;
-    if (child == "." || child == "..") continue;
-    ok = RemoveTreeAt(folder.get(), child) && ok;
-  }
-  ::closedir(entries);
-  return ok && (::unlinkat(dir, name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT);
+Result RemoveTreeAt(const FolderHandle& dir, const std::string& name) {
+  Result removed = dir.RemoveFile(name);
+  if (removed || ErrorOf(removed) == FsError::kMissing) return {};
+  if (ErrorOf(removed) != FsError::kFolder) return removed;
+  Result first;
+  {
+    FolderHandle folder;
+    if (Result opened = dir.OpenFolder(name, &folder); !opened)
+      return ErrorOf(opened) == FsError::kMissing ? Result() : opened;
+    std::vector<std::string> children;
+    if (Result listed = folder.List(&children); !listed) return listed;
+    for (const std::string& child : children)
+      if (Result gone = RemoveTreeAt(folder, child); !gone && first) first = gone;
+  }  // closed first: an open folder cannot be removed on Windows
+  if (!first) return first;
+  removed = dir.RemoveEmptyFolder(name);
+  return removed || ErrorOf(removed) == FsError::kMissing ? Result() : removed;
 }
 
 std::string JoinComponents(const std::vector<std::string>& components, size_t count) {

@@ -3,23 +3,20 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FolderHandle.h"
 
 // Folders reached from an open folder one name at a time, never through a
-// symbolic link, so that nothing below it can lead outside.
+// link, so that nothing below it can lead outside.
 namespace platform {
 
-// The folder `name` inside `dir`; invalid with errno set when there is none,
-// ELOOP when `name` is a link.
-UniqueFd OpenFolderAt(int dir, const std::string& name);
-
 // The folder reached by all of `components` from `dir`.
-UniqueFd OpenFolderPath(int dir, const std::vector<std::string>& components);
+Result OpenFolderPath(const FolderHandle& dir, const std::vector<std::string>& components,
+                      FolderHandle* folder);
 
 // Removes `name` inside `dir`: a folder with everything in it, anything else
-// by itself; a link is removed, never followed. True when nothing is left
-// there (also when nothing was).
-bool RemoveTreeAt(int dir, const std::string& name);
+// by itself; a link is removed, never followed. Ok when nothing is left there
+// (also when nothing was).
+Result RemoveTreeAt(const FolderHandle& dir, const std::string& name);
 
 // A relative path as the journal keeps it: components joined by '/', "."
 // for the folder itself.

@@ -1,11 +1,5 @@
 #include "platform/JournalReplay.h"
 
-#include <fcntl.h>
-#include <stdio.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -19,57 +13,54 @@ namespace platform {
 
 namespace {
 
-bool Unreachable(int error) {
-  return error == ENOENT || error == ENOTDIR || error == ELOOP;
+bool Unreachable(const Result& result) {
+  const FsError error = ErrorOf(result);
+  return error == FsError::kMissing || error == FsError::kNotFolder || error == FsError::kLink;
 }
 
 // Opens the roots and the folders below them as they are needed, each once:
 // a journal names the same few folders for thousands of files.
 class Roots {
  public:
-  explicit Roots(const std::vector<std::string>& paths) : paths_(paths), fds_(paths.size()) {}
+  explicit Roots(const std::vector<std::string>& paths) : paths_(paths), folders_(paths.size()) {}
 
-  // The folder of `path` (with `path` itself when `parent` is false), owned
-  // here; -1 with errno set when it cannot be reached.
-  int Folder(size_t root, const std::string& path, bool parent) {
+  // The folder of `path` (with `path` itself when `parent` is false).
+  Result Folder(size_t root, const std::string& path, bool parent, FolderHandle* folder) {
     std::vector<std::string> components = SplitComponents(path);
     if (parent && !components.empty()) components.pop_back();
     const auto key = std::make_pair(root, JoinComponents(components, components.size()));
-    auto found = folders_.find(key);
-    if (found == folders_.end()) {
-      if (!fds_[root])
-        fds_[root] = UniqueFd(::open(paths_[root].c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    auto found = opened_.find(key);
+    if (found == opened_.end()) {
       Opened opened;
-      if (fds_[root]->valid()) {
-        opened.fd = OpenFolderPath(fds_[root]->get(), components);
-        opened.error = opened.fd.valid() ? 0 : errno;
-      } else {
-        opened.error = ENOENT;
-      }
-      found = folders_.emplace(key, std::move(opened)).first;
+      if (!folders_[root]) FolderHandle::Open(paths_[root], &folders_[root].emplace());
+      // Unreachable, like anything in it.
+      opened.result = folders_[root]->valid()
+                          ? OpenFolderPath(*folders_[root], components, &opened.folder)
+                          : Refused(FsError::kMissing, paths_[root] + " is gone");
+      found = opened_.emplace(key, std::move(opened)).first;
     }
-    errno = found->second.error;
-    return found->second.fd.get();
+    *folder = found->second.folder;
+    return found->second.result;
   }
 
   // `path` and everything below it are gone.
   void Forget(size_t root, const std::string& path) {
-    for (auto it = folders_.begin(); it != folders_.end();) {
+    for (auto it = opened_.begin(); it != opened_.end();) {
       const std::string& folder = it->first.second;
       const bool below = it->first.first == root &&
                          (folder == path || folder.rfind(path + "/", 0) == 0 || path == ".");
-      it = below ? folders_.erase(it) : std::next(it);
+      it = below ? opened_.erase(it) : std::next(it);
     }
   }
 
  private:
   struct Opened {
-    UniqueFd fd;
-    int error = 0;
+    FolderHandle folder;
+    Result result;
   };
   const std::vector<std::string>& paths_;
-  std::vector<std::optional<UniqueFd>> fds_;
-  std::map<std::pair<size_t, std::string>, Opened> folders_;
+  std::vector<std::optional<FolderHandle>> folders_;
+  std::map<std::pair<size_t, std::string>, Opened> opened_;
 };
 
 std::string NameOf(const std::string& path) {
@@ -82,30 +73,33 @@ std::string Describe(const JournalContents& contents, const JournalRecord& recor
 }
 
 Result Undo(const JournalContents& contents, const JournalRecord& record, Roots& roots) {
-  const int folder = roots.Folder(record.root, record.path, true);
-  if (folder < 0) {
-    if (Unreachable(errno)) return {};
-    return Result::FromErrno("cannot reach " + Describe(contents, record));
+  FolderHandle folder;
+  if (Result reached = roots.Folder(record.root, record.path, true, &folder); !reached) {
+    if (Unreachable(reached)) return {};
+    return Because("cannot reach " + Describe(contents, record), reached);
   }
   const std::string name = NameOf(record.path);
   switch (record.kind) {
-    case JournalRecord::kMoved:
+    case JournalRecord::kMoved: {
       // No backup: the original was never moved, or is back already.
-      if (::renameat(folder, record.backup.c_str(), folder, name.c_str()) != 0 && errno != ENOENT)
-        return Result::FromErrno("cannot put back " + Describe(contents, record));
+      const Result back = folder.Rename(record.backup, name, true);
+      if (!back && ErrorOf(back) != FsError::kMissing)
+        return Because("cannot put back " + Describe(contents, record), back);
       return {};
-    case JournalRecord::kCreated:
+    }
+    case JournalRecord::kCreated: {
       // A folder there is not the file we made.
-      if (::unlinkat(folder, name.c_str(), 0) != 0 && errno != ENOENT && errno != EISDIR)
-        return Result::FromErrno("cannot remove " + Describe(contents, record));
+      const Result removed = folder.RemoveFile(name);
+      if (!removed && ErrorOf(removed) != FsError::kMissing && ErrorOf(removed) != FsError::kFolder)
+        return Because("cannot remove " + Describe(contents, record), removed);
       return {};
+    }
     case JournalRecord::kFolder: {
-      struct stat st;
-      if (::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISDIR(st.st_mode))
-        return {};
+      EntryInfo info;
+      if (!folder.Look(name, &info) || info.kind != EntryKind::kFolder) return {};
       roots.Forget(record.root, record.path);
-      if (!RemoveTreeAt(folder, name))
-        return Result::FromErrno("cannot remove " + Describe(contents, record));
+      if (Result removed = RemoveTreeAt(folder, name); !removed)
+        return Because("cannot remove " + Describe(contents, record), removed);
       return {};
     }
     default:
@@ -120,8 +114,8 @@ void RemoveRunTemporaries(const JournalContents& contents, Roots& roots,
   std::set<std::pair<size_t, std::string>> swept;
   for (const JournalRecord* record : folders) {
     if (!swept.insert({record->root, record->path}).second) continue;
-    const int folder = roots.Folder(record->root, record->path, false);
-    if (folder >= 0)
+    FolderHandle folder;
+    if (roots.Folder(record->root, record->path, false, &folder))
       RemoveTemporaries(folder, [&](uint32_t owner) { return owner == contents.pid; });
   }
 }
@@ -135,12 +129,16 @@ Result FinishCommit(const JournalContents& contents, Roots& roots) {
   Result first;
   for (const JournalRecord& record : contents.changes) {
     if (record.kind != JournalRecord::kMoved) continue;
-    const int folder = roots.Folder(record.root, record.path, true);
-    const bool gone = folder >= 0
-                          ? ::unlinkat(folder, record.backup.c_str(), 0) == 0 || errno == ENOENT
-                          : Unreachable(errno);
+    FolderHandle folder;
+    Result gone = roots.Folder(record.root, record.path, true, &folder);
+    if (gone) {
+      gone = folder.RemoveFile(record.backup);
+      if (ErrorOf(gone) == FsError::kMissing) gone = Result();
+    } else if (Unreachable(gone)) {
+      gone = Result();
+    }
     if (!gone && first)
-      first = Result::FromErrno("cannot delete the original of " + Describe(contents, record));
+      first = Because("cannot delete the original of " + Describe(contents, record), gone);
   }
   return first;
 }
@@ -167,10 +165,9 @@ Result ReplayJournal(const JournalContents& contents, bool finishCommit) {
   // oldest record of a folder has the last word. A folder that cannot be
   // dated (another user's) never holds the journal back.
   for (const JournalRecord* record : touched) {
-    const int folder = roots.Folder(record->root, record->path, false);
-    const timespec times[2] = {{record->accessed.seconds, record->accessed.nanoseconds},
-                               {record->modified.seconds, record->modified.nanoseconds}};
-    if (folder >= 0) ::futimens(folder, times);
+    FolderHandle folder;
+    if (roots.Folder(record->root, record->path, false, &folder))
+      folder.SetTimes(record->accessed, record->modified);
   }
   return first;
 }

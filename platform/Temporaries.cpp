@@ -1,11 +1,9 @@
 #include "platform/Temporaries.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
+#include <vector>
 
+#include "platform/FolderHandle.h"
 #include "platform/ProcessExists.h"
 
 namespace platform {
@@ -40,25 +38,25 @@ uint32_t TemporaryOwner(const std::string& name) {
   return static_cast<uint32_t>(std::stoul(name.substr(pidDot + 1, counterDot - pidDot - 1)));
 }
 
-void RemoveTemporaries(int dir, const std::function<bool(uint32_t owner)>& remove) {
-  const int listing = ::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (listing < 0) return;
-  DIR* entries = ::fdopendir(listing);
-  if (!entries) {
-    ::close(listing);
-    return;
+void RemoveTemporaries(const FolderHandle& dir, const std::function<bool(uint32_t owner)>& remove) {
+  std::vector<std::string> names;
+  if (!dir.List(&names)) return;
+  for (const std::string& name : names) {
+    const uint32_t owner = TemporaryOwner(name);
+    if (owner != 0 && remove(owner)) dir.RemoveFile(name);
   }
-  while (const dirent* entry = ::readdir(entries)) {
-    const uint32_t owner = TemporaryOwner(entry->d_name);
-    if (owner != 0 && remove(owner)) ::unlinkat(dir, entry->d_name, 0);
-  }
-  ::closedir(entries);
 }
 
-void SweepStaleTemporaries(int dir) {
+void SweepStaleTemporaries(const FolderHandle& dir) {
   const uint32_t self = CurrentProcessId();
   // A process that still exists, even one we may not signal, keeps its file.
   RemoveTemporaries(dir, [self](uint32_t owner) { return owner != self && !ProcessExists(owner); });
+}
+
+void SweepStaleTemporaries(const std::string& folder) {
+  FolderHandle dir;
+  // A folder that cannot be opened cannot be written in either.
+  if (FolderHandle::Open(folder, &dir)) SweepStaleTemporaries(dir);
 }
 
 }  // namespace platform

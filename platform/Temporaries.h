@@ -6,6 +6,8 @@
 
 namespace platform {
 
+class FolderHandle;
+
 // The one temporary-name scheme of every writer in this layer: ".~", the
 // target's name, ".", the writer's process id, ".", a counter. The id tells
 // a later writer whether the file's writer is gone.
@@ -14,13 +16,15 @@ std::string TemporaryName(const std::string& target);
 // The writer's process id in a temporary name, 0 for any other name.
 uint32_t TemporaryOwner(const std::string& name);
 
-// Removes from the open folder `dir` the temporary files whose writer
-// `remove` picks.
-void RemoveTemporaries(int dir, const std::function<bool(uint32_t owner)>& remove);
+// Removes from `dir` the temporary files whose writer `remove` picks.
+void RemoveTemporaries(const FolderHandle& dir, const std::function<bool(uint32_t owner)>& remove);
 
 // A process killed while it wrote leaves its temporary file behind, as large
 // as the entry, and nothing else would ever remove it: removes those of
 // processes that no longer exist.
+void SweepStaleTemporaries(const FolderHandle& dir);
+void SweepStaleTemporaries(const std::string& folder);
+// The same in a folder open as a descriptor (POSIX only).
 void SweepStaleTemporaries(int dir);
 
 }  // namespace platform

@@ -6,7 +6,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "platform/FileDescriptor.h"
+#include "platform/FolderHandle.h"
 #include "platform/Result.h"
 
 namespace platform {
@@ -56,18 +56,18 @@ class UpdateJournal {
   friend class ConfinedFolder;
   friend class PendingFile;
 
-  UpdateJournal(std::unique_ptr<FileLock> installation, UniqueFd folder, UniqueFd file,
+  UpdateJournal(std::unique_ptr<FileLock> installation, FolderHandle folder, FileHandle file,
                 std::string name, std::string id, size_t size);
 
   // What the writers tell the journal, each before the change it names.
   // `path`s are relative to the root, as the journal keeps them.
-  Result AddRoot(const std::string& base, size_t* root);
-  Result BeforeFolderChange(size_t root, const std::string& folder, int folderFd);
+  Result AddRoot(const FolderHandle& base, size_t* root);
+  Result BeforeFolderChange(size_t root, const std::string& folder, const FolderHandle& handle);
   Result BeforeCreateFolder(size_t root, const std::string& path);
   Result FolderExisted(size_t root, const std::string& path);
   // Moves an existing target aside the first time this journal replaces it.
-  Result BeforeReplace(size_t root, const std::string& path, int folderFd, const std::string& name,
-                       bool targetExists);
+  Result BeforeReplace(size_t root, const std::string& path, const FolderHandle& folder,
+                       const std::string& name, bool targetExists);
 
   Result Changeable() const;
   Result Append(const std::string& record);
@@ -81,8 +81,8 @@ class UpdateJournal {
   };
 
   std::unique_ptr<FileLock> installation_;
-  UniqueFd folder_;
-  UniqueFd file_;
+  FolderHandle folder_;
+  FileHandle file_;
   std::string name_;
   std::string id_;
   std::vector<std::string> roots_;

@@ -1,9 +1,15 @@
 # The zip package reader, kept apart so that its forms can change on their
-# own. Its Windows form (libzip from the dependency cache) comes with the
-# confined writer's.
+# own: libzip from the system on Linux, from the dependency cache on Windows
+# (docs/windows-build.md), the same reader over the confined writer on both.
 if(UPDATER_PLATFORM STREQUAL "posix")
   pkg_check_modules(LIBZIP REQUIRED IMPORTED_TARGET libzip)
-  add_library(zipreader STATIC ZipReader.cpp)
-  target_include_directories(zipreader PUBLIC ${PROJECT_SOURCE_DIR})
-  target_link_libraries(zipreader PUBLIC platform PRIVATE PkgConfig::LIBZIP)
+  set(zipreader_libzip PkgConfig::LIBZIP)
+else()
+  # libzip's package does not look for zlib itself.
+  find_package(ZLIB REQUIRED)
+  find_package(libzip CONFIG REQUIRED)
+  set(zipreader_libzip libzip::zip)
 endif()
+add_library(zipreader STATIC ZipReader.cpp)
+target_include_directories(zipreader PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(zipreader PUBLIC platform PRIVATE ${zipreader_libzip})

@@ -1,42 +1,29 @@
 #include "tests/tools/faults/FolderState.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+
+#include "tests/tools/Utf8Path.h"
+#include "tests/tools/faults/EntryDetail.h"
 
 namespace testing_tools {
 
 namespace fs = std::filesystem;
 
-namespace {
-
-std::string ModeAndTime(const fs::path& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return " [gone]";
-  char text[80];
-  std::snprintf(text, sizeof text, " [mode %04o, mtime %lld.%09ld]",
-                static_cast<unsigned>(st.st_mode & 07777),
-                static_cast<long long>(st.st_mtim.tv_sec), st.st_mtim.tv_nsec);
-  return text;
-}
-
-}  // namespace
-
 FolderState ReadFolderState(const std::string& folder, FolderDetail detail) {
   FolderState state;
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::end(it);
+  const fs::path root = U8Path(folder);
+  for (auto it = fs::recursive_directory_iterator(root, ec); !ec && it != fs::end(it);
        it.increment(ec)) {
     // By its text: relative() would resolve a link to where it points.
-    const std::string relative = it->path().lexically_relative(folder).string();
+    const std::string relative = U8Generic(it->path().lexically_relative(root));
     std::string& entry = state[relative];
     if (it->is_symlink()) {
       entry = "<link>";
       if (detail == FolderDetail::ContentsModesAndTimes)
-        entry += " -> " + fs::read_symlink(it->path(), ec).string();
+        entry += " -> " + U8String(fs::read_symlink(it->path(), ec));
       continue;
     }
     if (it->is_directory()) {
@@ -45,7 +32,7 @@ FolderState ReadFolderState(const std::string& folder, FolderDetail detail) {
       std::ifstream in(it->path(), std::ios::binary);
       entry = std::string(std::istreambuf_iterator<char>(in), {});
     }
-    if (detail == FolderDetail::ContentsModesAndTimes) entry += ModeAndTime(it->path());
+    if (detail == FolderDetail::ContentsModesAndTimes) entry += EntryDetail(it->path());
   }
   return state;
 }
@@ -53,7 +40,7 @@ FolderState ReadFolderState(const std::string& folder, FolderDetail detail) {
 std::vector<std::string> TemporaryLeftovers(const std::string& folder) {
   std::vector<std::string> found;
   for (const auto& [path, content] : ReadFolderState(folder)) {
-    const std::string name = fs::path(path).filename().string();
+    const std::string name = path.substr(path.rfind('/') + 1);
     if (name.rfind(".~", 0) == 0 || name.rfind(".updater-", 0) == 0) found.push_back(path);
   }
   return found;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <sys/types.h>
+#include <cstdint>
 
 namespace testing_tools {
 
 // The id of a process that has ended and was collected, as a killed writer's
 // temporaries name it.
-pid_t GoneProcessId();
+uint32_t GoneProcessId();
 
 }  // namespace testing_tools

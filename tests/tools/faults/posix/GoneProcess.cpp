@@ -5,11 +5,11 @@
 
 namespace testing_tools {
 
-pid_t GoneProcessId() {
+uint32_t GoneProcessId() {
   const pid_t gone = fork();
   if (gone == 0) _exit(0);
   waitpid(gone, nullptr, 0);
-  return gone;
+  return static_cast<uint32_t>(gone);
 }
 
 }  // namespace testing_tools
