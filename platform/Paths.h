@@ -11,6 +11,10 @@ namespace platform {
 // The separator this platform writes: '\\' on Windows, '/' on Linux.
 extern const char kPathSeparator;
 
+// The characters after which a file name starts: "\\:" on Windows (the
+// separator, and the colon of a drive), "/" on Linux.
+extern const char* const kNameDelimiters;
+
 bool IsPathSeparator(char c);
 
 // Whether `path` names a place without the current folder: on Windows a path

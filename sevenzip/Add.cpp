@@ -1,8 +1,4 @@
-#include <sys/stat.h>
-
 #include <algorithm>
-#include <ctime>
-#include <filesystem>
 
 #include "sevenzip/FileNames.h"
 #include "sevenzip/OutputFile.h"
@@ -20,29 +16,29 @@ struct TSource {
   int64_t size = 0;
   uint64_t mtime = 0;
   uint32_t attr = 0;
-  dev_t device = 0;
-  ino_t inode = 0;
+  uint64_t volume = 0;
+  uint64_t index = 0;
 };
 
 // Links are followed to what they name; only files and folders are taken (a
 // pipe or a device has no content to store, and reading one could wait
 // forever).
 bool SourceInfo(const std::string& path, TSource& source) {
-  struct stat st {};
-  if (path.empty() || stat(path.c_str(), &st) != 0) return false;
-  if (!S_ISREG(st.st_mode) && !S_ISDIR(st.st_mode)) return false;
-  source.size = S_ISDIR(st.st_mode) ? 0 : st.st_size;
-  source.mtime = UnixToFileTime(st.st_mtim.tv_sec, st.st_mtim.tv_nsec);
-  source.attr = AttributesFromMode(st.st_mode);
-  source.device = st.st_dev;
-  source.inode = st.st_ino;
+  platform::PathInfo info;
+  if (!platform::LookUpPath(path, true, &info)) return false;
+  if (info.kind != platform::EntryKind::kFile && info.kind != platform::EntryKind::kFolder)
+    return false;
+  source.size = info.size;
+  source.mtime = ToFileTimeTicks(info.modified);
+  source.attr = info.attributes;
+  source.volume = info.volume;
+  source.index = info.index;
   return true;
 }
 
-uint64_t Now() {
-  struct timespec now {};
-  clock_gettime(CLOCK_REALTIME, &now);
-  return UnixToFileTime(now.tv_sec, now.tv_nsec);
+bool IsLink(const std::string& path) {
+  platform::PathInfo info;
+  return !platform::LookUpPath(path, false, &info) || info.kind == platform::EntryKind::kLink;
 }
 
 uint32_t StrengthToLevel(TCompressStrength strength) {
@@ -116,8 +112,8 @@ struct TSevenZip::TItems {
       if (!Note(name + "." + VolumeNumber(number)) && number > 1) break;
   }
   void Take(const std::string& path, const TSource& source) {
-    for (const auto& [device, inode] : output)
-      if (source.device == device && source.inode == inode) return;
+    for (const auto& [volume, index] : output)
+      if (source.volume == volume && source.index == index) return;
     callback.AddItem(path, source.size, source.mtime, source.attr);
     total += source.size;
   }
@@ -127,12 +123,12 @@ struct TSevenZip::TItems {
 
  private:
   bool Note(const std::string& path) {
-    struct stat st {};
-    if (stat(path.c_str(), &st) != 0) return false;
-    output.emplace_back(st.st_dev, st.st_ino);
+    TSource source;
+    if (!SourceInfo(path, source)) return false;
+    output.emplace_back(source.volume, source.index);
     return true;
   }
-  std::vector<std::pair<dev_t, ino_t>> output;
+  std::vector<std::pair<uint64_t, uint64_t>> output;
 };
 
 void TSevenZip::AddDirEntry(TItems& items, const std::string& folder) {
@@ -148,10 +144,7 @@ void TSevenZip::AddDirEntry(TItems& items, const std::string& folder) {
 
 void TSevenZip::ScanDir(TItems& items, const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
-  std::error_code error;
-  for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, error), end;
-       !error && it != end; it.increment(error))
-    names.push_back(it->path().filename().string());
+  platform::ListFolderNames(folder, &names);
   // In name order, so that the same folder always makes the same archive.
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {
@@ -161,8 +154,7 @@ void TSevenZip::ScanDir(TItems& items, const std::string& folder, const std::str
     if (!SourceInfo(path, source)) continue;
     if (source.attr & FILE_ATTRIBUTE_DIRECTORY) {
       // A linked folder could lead in circles; only folders need the look.
-      struct stat link {};
-      if (lstat(path.c_str(), &link) != 0 || S_ISLNK(link.st_mode)) continue;
+      if (IsLink(path)) continue;
       if (!(FAddOptions & AddStoreOnlyFilename)) items.Take(path, source);
       if (FAddOptions & AddRecurseDirs) ScanDir(items, AddBackslash(path), pattern);
     } else if (pattern == ".*" || WideExtractFileExt(name) == pattern) {
@@ -243,10 +235,10 @@ int32_t TSevenZip::Add() {
         return -1;
       }
       writer =
-          TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, Now(),
+          TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, FileTimeNow(),
                                         FILE_ATTRIBUTE_ARCHIVE, FVolumeSize, std::move(module));
     } else {
-      writer = TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, Now(),
+      writer = TMyStreamWriter::CreateBeside(&FLastError, FSevenZipFileName, FileTimeNow(),
                                              FILE_ATTRIBUTE_ARCHIVE, FVolumeSize);
     }
     if (!writer) throw EAbort();

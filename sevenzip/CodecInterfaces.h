@@ -1,12 +1,18 @@
 #pragma once
 
 // Our own declarations of the codec library's published COM-style interfaces,
-// in the layout its Linux build uses: IUnknown without a virtual destructor
-// (interface type 0), the platform's default calling convention, 32-bit
-// HRESULT and counts, wchar_t strings, BSTRs owned by the library's allocator.
+// one for both platforms: IUnknown without a virtual destructor (plain COM
+// vtables), 32-bit HRESULT and counts, wchar_t strings (UTF-16 on Windows),
+// BSTRs owned by the library's allocator. What differs, the calling
+// convention and the size of a PROPVARIANT, comes from CodecAbi.h of the
+// platform's folder.
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <type_traits>
+
+#include "CodecAbi.h"
 
 namespace sevenzip {
 
@@ -69,9 +75,13 @@ struct PROPVARIANT {
     int64_t hVal;
     FILETIME filetime;
     BSTR bstrVal;
+    uint8_t wholeValue[kPropVariantSize - 8];
   };
 };
-static_assert(sizeof(PROPVARIANT) == 16);
+static_assert(sizeof(GUID) == 16);
+static_assert(sizeof(FILETIME) == 8);
+static_assert(sizeof(PROPVARIANT) == kPropVariantSize);
+static_assert(offsetof(PROPVARIANT, ulVal) == 8 && offsetof(PROPVARIANT, bstrVal) == 8);
 
 // Item property ids.
 enum : PROPID {
@@ -97,10 +107,6 @@ enum : int32_t {
   kOpCRCError = 3,
 };
 
-// GetModuleProp ids and the interface layout this binding is written for.
-enum : PROPID { kModuleInterfaceType = 0, kModuleVersion = 1 };
-constexpr uint32_t kExpectedInterfaceType = 0;
-
 // Attribute bits.
 constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
 constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
@@ -108,125 +114,129 @@ constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
 constexpr uint32_t FILE_ATTRIBUTE_UNIX_EXTENSION = 0x8000;
 
 struct IUnknown {
-  virtual HRESULT QueryInterface(const GUID* iid, void** out) = 0;
-  virtual ULONG AddRef() = 0;
-  virtual ULONG Release() = 0;
+  virtual HRESULT CODEC_CALL QueryInterface(const GUID* iid, void** out) = 0;
+  virtual ULONG CODEC_CALL AddRef() = 0;
+  virtual ULONG CODEC_CALL Release() = 0;
 };
 
 struct ISequentialInStream : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(3, 0x01);
-  virtual HRESULT Read(void* data, uint32_t size, uint32_t* processedSize) = 0;
+  virtual HRESULT CODEC_CALL Read(void* data, uint32_t size, uint32_t* processedSize) = 0;
 };
 
 struct ISequentialOutStream : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(3, 0x02);
-  virtual HRESULT Write(const void* data, uint32_t size, uint32_t* processedSize) = 0;
+  virtual HRESULT CODEC_CALL Write(const void* data, uint32_t size, uint32_t* processedSize) = 0;
 };
 
 struct IInStream : ISequentialInStream {
   using Parent = ISequentialInStream;
   static constexpr GUID kIID = CodecInterfaceId(3, 0x03);
-  virtual HRESULT Seek(int64_t offset, uint32_t seekOrigin, uint64_t* newPosition) = 0;
+  virtual HRESULT CODEC_CALL Seek(int64_t offset, uint32_t seekOrigin, uint64_t* newPosition) = 0;
 };
 
 struct IOutStream : ISequentialOutStream {
   using Parent = ISequentialOutStream;
   static constexpr GUID kIID = CodecInterfaceId(3, 0x04);
-  virtual HRESULT Seek(int64_t offset, uint32_t seekOrigin, uint64_t* newPosition) = 0;
-  virtual HRESULT SetSize(uint64_t newSize) = 0;
+  virtual HRESULT CODEC_CALL Seek(int64_t offset, uint32_t seekOrigin, uint64_t* newPosition) = 0;
+  virtual HRESULT CODEC_CALL SetSize(uint64_t newSize) = 0;
 };
 
 struct IStreamGetSize : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(3, 0x06);
-  virtual HRESULT GetSize(uint64_t* size) = 0;
+  virtual HRESULT CODEC_CALL GetSize(uint64_t* size) = 0;
 };
 
 struct IProgress : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(0, 0x05);
-  virtual HRESULT SetTotal(uint64_t total) = 0;
-  virtual HRESULT SetCompleted(const uint64_t* completeValue) = 0;
+  virtual HRESULT CODEC_CALL SetTotal(uint64_t total) = 0;
+  virtual HRESULT CODEC_CALL SetCompleted(const uint64_t* completeValue) = 0;
 };
 
 struct ICryptoGetTextPassword : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(5, 0x10);
-  virtual HRESULT CryptoGetTextPassword(BSTR* password) = 0;
+  virtual HRESULT CODEC_CALL CryptoGetTextPassword(BSTR* password) = 0;
 };
 
 struct ICryptoGetTextPassword2 : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(5, 0x11);
-  virtual HRESULT CryptoGetTextPassword2(int32_t* passwordIsDefined, BSTR* password) = 0;
+  virtual HRESULT CODEC_CALL CryptoGetTextPassword2(int32_t* passwordIsDefined, BSTR* password) = 0;
 };
 
 struct IArchiveOpenCallback : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x10);
-  virtual HRESULT SetTotal(const uint64_t* files, const uint64_t* bytes) = 0;
-  virtual HRESULT SetCompleted(const uint64_t* files, const uint64_t* bytes) = 0;
+  virtual HRESULT CODEC_CALL SetTotal(const uint64_t* files, const uint64_t* bytes) = 0;
+  virtual HRESULT CODEC_CALL SetCompleted(const uint64_t* files, const uint64_t* bytes) = 0;
 };
 
 struct IArchiveExtractCallback : IProgress {
   using Parent = IProgress;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x20);
-  virtual HRESULT GetStream(uint32_t index, ISequentialOutStream** outStream,
+  virtual HRESULT CODEC_CALL GetStream(uint32_t index, ISequentialOutStream** outStream,
                             int32_t askExtractMode) = 0;
-  virtual HRESULT PrepareOperation(int32_t askExtractMode) = 0;
-  virtual HRESULT SetOperationResult(int32_t opRes) = 0;
+  virtual HRESULT CODEC_CALL PrepareOperation(int32_t askExtractMode) = 0;
+  virtual HRESULT CODEC_CALL SetOperationResult(int32_t opRes) = 0;
 };
 
 struct IInArchive : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x60);
-  virtual HRESULT Open(IInStream* stream, const uint64_t* maxCheckStartPosition,
+  virtual HRESULT CODEC_CALL Open(IInStream* stream, const uint64_t* maxCheckStartPosition,
                        IArchiveOpenCallback* openCallback) = 0;
-  virtual HRESULT Close() = 0;
-  virtual HRESULT GetNumberOfItems(uint32_t* numItems) = 0;
-  virtual HRESULT GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
-  virtual HRESULT Extract(const uint32_t* indices, uint32_t numItems, int32_t testMode,
+  virtual HRESULT CODEC_CALL Close() = 0;
+  virtual HRESULT CODEC_CALL GetNumberOfItems(uint32_t* numItems) = 0;
+  virtual HRESULT CODEC_CALL GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
+  virtual HRESULT CODEC_CALL Extract(const uint32_t* indices, uint32_t numItems, int32_t testMode,
                           IArchiveExtractCallback* extractCallback) = 0;
-  virtual HRESULT GetArchiveProperty(PROPID propID, PROPVARIANT* value) = 0;
-  virtual HRESULT GetNumberOfProperties(uint32_t* numProps) = 0;
-  virtual HRESULT GetPropertyInfo(uint32_t index, BSTR* name, PROPID* propID, VARTYPE* varType) = 0;
-  virtual HRESULT GetNumberOfArchiveProperties(uint32_t* numProps) = 0;
-  virtual HRESULT GetArchivePropertyInfo(uint32_t index, BSTR* name, PROPID* propID,
+  virtual HRESULT CODEC_CALL GetArchiveProperty(PROPID propID, PROPVARIANT* value) = 0;
+  virtual HRESULT CODEC_CALL GetNumberOfProperties(uint32_t* numProps) = 0;
+  virtual HRESULT CODEC_CALL GetPropertyInfo(uint32_t index, BSTR* name, PROPID* propID, VARTYPE* varType) = 0;
+  virtual HRESULT CODEC_CALL GetNumberOfArchiveProperties(uint32_t* numProps) = 0;
+  virtual HRESULT CODEC_CALL GetArchivePropertyInfo(uint32_t index, BSTR* name, PROPID* propID,
                                          VARTYPE* varType) = 0;
 };
 
 struct IArchiveUpdateCallback : IProgress {
   using Parent = IProgress;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x80);
-  virtual HRESULT GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProps,
+  virtual HRESULT CODEC_CALL GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProps,
                                     uint32_t* indexInArchive) = 0;
-  virtual HRESULT GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
-  virtual HRESULT GetStream(uint32_t index, ISequentialInStream** inStream) = 0;
-  virtual HRESULT SetOperationResult(int32_t operationResult) = 0;
+  virtual HRESULT CODEC_CALL GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
+  virtual HRESULT CODEC_CALL GetStream(uint32_t index, ISequentialInStream** inStream) = 0;
+  virtual HRESULT CODEC_CALL SetOperationResult(int32_t operationResult) = 0;
 };
 
 struct IOutArchive : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0xA0);
-  virtual HRESULT UpdateItems(ISequentialOutStream* outStream, uint32_t numItems,
+  virtual HRESULT CODEC_CALL UpdateItems(ISequentialOutStream* outStream, uint32_t numItems,
                               IArchiveUpdateCallback* updateCallback) = 0;
-  virtual HRESULT GetFileTimeType(uint32_t* type) = 0;
+  virtual HRESULT CODEC_CALL GetFileTimeType(uint32_t* type) = 0;
 };
 
 struct ISetProperties : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x03);
-  virtual HRESULT SetProperties(const wchar_t* const* names, const PROPVARIANT* values,
+  virtual HRESULT CODEC_CALL SetProperties(const wchar_t* const* names, const PROPVARIANT* values,
                                 uint32_t numProps) = 0;
 };
 
 // The library's exports.
-using TCreateObjectFunc = HRESULT (*)(const GUID* clsid, const GUID* iid, void** out);
-using GetModulePropFunc = HRESULT (*)(PROPID propID, PROPVARIANT* value);
-using SysAllocStringFunc = BSTR (*)(const wchar_t* text);
-using SysFreeStringFunc = void (*)(BSTR text);
-using VariantClearFunc = HRESULT (*)(PROPVARIANT* value);
+using TCreateObjectFunc = HRESULT(CODEC_CALL*)(const GUID* clsid, const GUID* iid, void** out);
+
+// The codec calls through the first pointer of each object: an interface is
+// that pointer and nothing else, its methods in declaration order.
+static_assert(sizeof(IUnknown) == sizeof(void*) && std::is_polymorphic_v<IUnknown>);
+static_assert(sizeof(IInArchive) == sizeof(void*) && sizeof(IOutArchive) == sizeof(void*));
+static_assert(sizeof(IArchiveExtractCallback) == sizeof(void*));
+static_assert(sizeof(IArchiveUpdateCallback) == sizeof(void*));
+static_assert(sizeof(IInStream) == sizeof(void*) && sizeof(IOutStream) == sizeof(void*));
 
 }  // namespace sevenzip

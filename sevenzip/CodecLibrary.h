@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -17,16 +18,18 @@ class ECodecLibraryError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The codec library's file name on this platform.
-inline constexpr const char* kCodecLibraryName = "7z.so";
+// The codec library's file name on this platform: "7za.dll", or "7z.so".
+extern const char* const kCodecLibraryName;
 
-// Where the library is looked for, in order: beside the program (in
-// `programFolder`, with its trailing separator), the platform's installed
-// codec, then the normal library search.
+// Where the library is looked for, in order. On Windows the plain name,
+// whose normal search order starts in the program's folder; on Linux beside
+// the program (in `programFolder`, with its trailing separator), then the
+// platform's installed codec, then the normal library search.
 std::vector<std::string> CodecLibraryCandidates(const std::string& programFolder);
 
-// The loaded codec library and the exports the component needs. Loading
-// checks that the library reports the interface layout we are built for.
+// The loaded codec library and the exports the component needs. The loader
+// is the platform's (posix/, win32/); on Linux it checks that the library
+// reports the interface layout we are built for.
 class TCodecLibrary {
  public:
   explicit TCodecLibrary(const std::vector<std::string>& candidates);
@@ -45,14 +48,15 @@ class TCodecLibrary {
   void ClearVariant(PROPVARIANT& value) const;
 
  private:
+  struct TExports;  // the loader's own
   void* FHandle = nullptr;
   std::string FPath;
   uint32_t FVersion = 0;
-  TCreateObjectFunc FCreateObject = nullptr;
-  SysAllocStringFunc FSysAllocString = nullptr;
-  SysFreeStringFunc FSysFreeString = nullptr;
-  VariantClearFunc FVariantClear = nullptr;
+  std::unique_ptr<TExports> FExports;
 };
+
+// The message of a library that cannot be used, `reason` on its second line.
+std::string CodecLoadFailure(const std::string& reason);
 
 // A PROPVARIANT filled by the codec and cleared with its allocator.
 class TPropVariant {

@@ -1,24 +1,65 @@
 #include "sevenzip/ExecutableEnd.h"
 
-#include <elf.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <vector>
 
 namespace {
 
-bool ReadAt(int handle, int64_t offset, void* data, size_t size) {
-  return offset >= 0 && pread(handle, data, size, offset) == static_cast<ssize_t>(size);
+using Handle = const platform::PathFile&;
+
+bool ReadAt(Handle handle, int64_t offset, void* data, size_t size) {
+  size_t got = 0;
+  return offset >= 0 && handle.ReadAt(data, size, offset, &got) && got == size;
 }
 
 template <class T>
-bool ReadValue(int handle, int64_t offset, T& value) {
+bool ReadValue(Handle handle, int64_t offset, T& value) {
   return ReadAt(handle, offset, &value, sizeof value);  // little-endian hosts only
 }
 
-std::optional<int64_t> PeEnd(int handle) {
+// The parts of the ELF headers that say where the file's content lies, in
+// the published layouts of both classes; no system header has them on
+// Windows.
+constexpr unsigned kIdentSize = 16;
+constexpr unsigned kClass = 4, kData = 5;
+constexpr unsigned char kClass32 = 1, kClass64 = 2, kLittleEndian = 1;
+constexpr uint32_t kNoBits = 8;  // SHT_NOBITS: a section without content
+
+struct Elf64Header {
+  unsigned char ident[kIdentSize];
+  uint16_t type, machine;
+  uint32_t version;
+  uint64_t entry, phoff, shoff;
+  uint32_t flags;
+  uint16_t ehsize, phentsize, phnum, shentsize, shnum, shstrndx;
+};
+struct Elf64Segment {
+  uint32_t type, flags;
+  uint64_t offset, vaddr, paddr, filesz, memsz, align;
+};
+struct Elf64Section {
+  uint32_t name, type;
+  uint64_t flags, addr, offset, size;
+  uint32_t link, info;
+  uint64_t addralign, entsize;
+};
+struct Elf32Header {
+  unsigned char ident[kIdentSize];
+  uint16_t type, machine;
+  uint32_t version, entry, phoff, shoff, flags;
+  uint16_t ehsize, phentsize, phnum, shentsize, shnum, shstrndx;
+};
+struct Elf32Segment {
+  uint32_t type, offset, vaddr, paddr, filesz, memsz, flags, align;
+};
+struct Elf32Section {
+  uint32_t name, type, flags, addr, offset, size, link, info, addralign, entsize;
+};
+static_assert(sizeof(Elf64Header) == 64 && sizeof(Elf64Segment) == 56 && sizeof(Elf64Section) == 64);
+static_assert(sizeof(Elf32Header) == 52 && sizeof(Elf32Segment) == 32 && sizeof(Elf32Section) == 40);
+
+std::optional<int64_t> PeEnd(Handle handle) {
   uint32_t peOffset = 0, signature = 0;
   uint16_t sections = 0, optionalHeaderSize = 0;
   if (!ReadValue(handle, 60, peOffset) || !ReadValue(handle, peOffset, signature) ||
@@ -38,37 +79,36 @@ std::optional<int64_t> PeEnd(int handle) {
 }
 
 template <class Ehdr, class Phdr, class Shdr>
-std::optional<int64_t> ElfEnd(int handle) {
+std::optional<int64_t> ElfEnd(Handle handle) {
   Ehdr header;
   if (!ReadValue(handle, 0, header)) return std::nullopt;
   int64_t end = sizeof header;
-  end = std::max<int64_t>(end, header.e_phoff + int64_t{header.e_phnum} * header.e_phentsize);
-  end = std::max<int64_t>(end, header.e_shoff + int64_t{header.e_shnum} * header.e_shentsize);
-  for (unsigned i = 0; i < header.e_phnum; ++i) {
+  end = std::max<int64_t>(end, header.phoff + int64_t{header.phnum} * header.phentsize);
+  end = std::max<int64_t>(end, header.shoff + int64_t{header.shnum} * header.shentsize);
+  for (unsigned i = 0; i < header.phnum; ++i) {
     Phdr segment;
-    if (!ReadValue(handle, header.e_phoff + int64_t{i} * header.e_phentsize, segment))
+    if (!ReadValue(handle, header.phoff + int64_t{i} * header.phentsize, segment))
       return std::nullopt;
-    end = std::max<int64_t>(end, segment.p_offset + segment.p_filesz);
+    end = std::max<int64_t>(end, segment.offset + segment.filesz);
   }
-  for (unsigned i = 0; i < header.e_shnum; ++i) {
+  for (unsigned i = 0; i < header.shnum; ++i) {
     Shdr section;
-    if (!ReadValue(handle, header.e_shoff + int64_t{i} * header.e_shentsize, section))
+    if (!ReadValue(handle, header.shoff + int64_t{i} * header.shentsize, section))
       return std::nullopt;
-    if (section.sh_type != SHT_NOBITS)
-      end = std::max<int64_t>(end, section.sh_offset + section.sh_size);
+    if (section.type != kNoBits)
+      end = std::max<int64_t>(end, section.offset + section.size);
   }
   return end;
 }
 
 }  // namespace
 
-std::optional<int64_t> ExecutableEnd(int handle) {
-  unsigned char ident[EI_NIDENT] = {};
+std::optional<int64_t> ExecutableEnd(const platform::PathFile& handle) {
+  unsigned char ident[kIdentSize] = {};
   if (!ReadAt(handle, 0, ident, sizeof ident)) return std::nullopt;
   if (ident[0] == 'M' && ident[1] == 'Z') return PeEnd(handle);
-  if (std::memcmp(ident, ELFMAG, SELFMAG) != 0 || ident[EI_DATA] != ELFDATA2LSB)
-    return std::nullopt;
-  if (ident[EI_CLASS] == ELFCLASS64) return ElfEnd<Elf64_Ehdr, Elf64_Phdr, Elf64_Shdr>(handle);
-  if (ident[EI_CLASS] == ELFCLASS32) return ElfEnd<Elf32_Ehdr, Elf32_Phdr, Elf32_Shdr>(handle);
+  if (std::memcmp(ident, "\x7F" "ELF", 4) != 0 || ident[kData] != kLittleEndian) return std::nullopt;
+  if (ident[kClass] == kClass64) return ElfEnd<Elf64Header, Elf64Segment, Elf64Section>(handle);
+  if (ident[kClass] == kClass32) return ElfEnd<Elf32Header, Elf32Segment, Elf32Section>(handle);
   return std::nullopt;
 }

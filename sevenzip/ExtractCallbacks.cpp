@@ -1,9 +1,5 @@
 #include "sevenzip/ExtractCallbacks.h"
 
-#include <sys/stat.h>
-
-#include <cerrno>
-
 #include "platform/ConfinedFolder.h"
 #include "sevenzip/FileNames.h"
 
@@ -29,10 +25,8 @@ std::optional<uint32_t> FolderMode(uint32_t attr) {
 // written as a plain file holding its target's name, which gives no one
 // more than a text file would get.
 uint32_t FileMode(uint32_t attr) {
-  const mode_t mode = PermissionsFromAttributes(attr, 0666);
-  const bool isLink =
-      (attr & FILE_ATTRIBUTE_UNIX_EXTENSION) != 0 && S_ISLNK(static_cast<mode_t>(attr >> 16));
-  return isLink ? mode & 0644 : mode;
+  const uint32_t mode = PermissionsFromAttributes(attr, 0666);
+  return platform::IsLinkAttributes(attr) ? mode & 0644 : mode;
 }
 
 }  // namespace
@@ -42,15 +36,15 @@ uint32_t FileMode(uint32_t attr) {
 TMyArchiveOpenCallback::TMyArchiveOpenCallback(TSevenZip* Owner)
     : FSevenzip(Owner), FPassword(Owner->Password()) {}
 
-HRESULT TMyArchiveOpenCallback::SetTotal(const uint64_t*, const uint64_t*) noexcept {
+HRESULT CODEC_CALL TMyArchiveOpenCallback::SetTotal(const uint64_t*, const uint64_t*) noexcept {
   return S_OK;
 }
 
-HRESULT TMyArchiveOpenCallback::SetCompleted(const uint64_t*, const uint64_t*) noexcept {
+HRESULT CODEC_CALL TMyArchiveOpenCallback::SetCompleted(const uint64_t*, const uint64_t*) noexcept {
   return S_OK;
 }
 
-HRESULT TMyArchiveOpenCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
+HRESULT CODEC_CALL TMyArchiveOpenCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
   return GivePassword(FSevenzip, FPassword, Password);
 }
 
@@ -67,14 +61,14 @@ bool TMyArchiveExtractCallback::Report(int32_t code, const std::string& fileName
   return FSevenzip->Guard([&] { FSevenzip->Report(code, fileName); });
 }
 
-HRESULT TMyArchiveExtractCallback::SetTotal(uint64_t total) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::SetTotal(uint64_t total) noexcept {
   if (FFilestoextract != 0 || !FSevenzip->OnPreProgress) return S_OK;
   const bool ok =
       FSevenzip->Guard([&] { FSevenzip->OnPreProgress(FSevenzip, static_cast<int64_t>(total)); });
   return ok ? S_OK : E_ABORT;
 }
 
-HRESULT TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) noexcept {
   if (!FProgress.Advance(FSevenzip, completeValue, FSevenzip->OnExtractfile)) return E_ABORT;
   HRESULT result = S_OK;
   if (FAllFilesExt) {
@@ -89,7 +83,7 @@ HRESULT TMyArchiveExtractCallback::SetCompleted(const uint64_t* completeValue) n
   return result;
 }
 
-HRESULT TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStream** outStream,
+HRESULT CODEC_CALL TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStream** outStream,
                                              int32_t askExtractMode) noexcept {
   if (!outStream) return E_INVALIDARG;
   *outStream = nullptr;
@@ -166,17 +160,13 @@ HRESULT TMyArchiveExtractCallback::ExtractItem(uint32_t index, ISequentialOutStr
       target.Folder->CreateFile(target.Components, &created);
   if (!file) {
     // A link in the way refuses the item alone.
-    if (created.code() == ELOOP) return Refuse(reportName);
+    if (platform::ErrorOf(created) == platform::FsError::kLink) return Refuse(reportName);
     return CreateFailed(created, reportName);
   }
   FOutput = ComPtr<TMyPendingFileStream>(new TMyPendingFileStream(std::move(file)));
   FOutputMode = FileMode(attr);
   FOutputTime.reset();
-  if (mtime) {
-    int64_t seconds = 0, nanoseconds = 0;
-    FileTimeToUnix(*mtime, seconds, nanoseconds);
-    FOutputTime = platform::FileTime{seconds, static_cast<int32_t>(nanoseconds)};
-  }
+  if (mtime) FOutputTime = FromFileTimeTicks(*mtime);
   FReportName = reportName;
   FOutput->AddRef();
   *outStream = FOutput.get();
@@ -223,11 +213,11 @@ bool TMyArchiveExtractCallback::FinishOutput(bool keep) {
   return placed.ok();
 }
 
-HRESULT TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept {
   return S_OK;
 }
 
-HRESULT TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
   const bool hadOutput = static_cast<bool>(FOutput);
   const bool placed = FinishOutput(resultEOperationResult == kOpOK);
   bool ok = true;
@@ -250,6 +240,6 @@ HRESULT TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationRe
   return ok ? S_OK : E_ABORT;
 }
 
-HRESULT TMyArchiveExtractCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::CryptoGetTextPassword(BSTR* Password) noexcept {
   return GivePassword(FSevenzip, FPassword, Password);
 }

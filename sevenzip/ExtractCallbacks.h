@@ -18,9 +18,9 @@ class TMyArchiveOpenCallback final
  public:
   explicit TMyArchiveOpenCallback(TSevenZip* Owner);
 
-  sevenzip::HRESULT SetTotal(const uint64_t* files, const uint64_t* bytes) noexcept override;
-  sevenzip::HRESULT SetCompleted(const uint64_t* files, const uint64_t* bytes) noexcept override;
-  sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetTotal(const uint64_t* files, const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* files, const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
 
  private:
   TSevenZip* FSevenzip;
@@ -35,13 +35,13 @@ class TMyArchiveExtractCallback final
  public:
   explicit TMyArchiveExtractCallback(TSevenZip* Owner);
 
-  sevenzip::HRESULT SetTotal(uint64_t total) noexcept override;
-  sevenzip::HRESULT SetCompleted(const uint64_t* completeValue) noexcept override;
-  sevenzip::HRESULT GetStream(uint32_t index, sevenzip::ISequentialOutStream** outStream,
+  sevenzip::HRESULT CODEC_CALL SetTotal(uint64_t total) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* completeValue) noexcept override;
+  sevenzip::HRESULT CODEC_CALL GetStream(uint32_t index, sevenzip::ISequentialOutStream** outStream,
                               int32_t askExtractMode) noexcept override;
-  sevenzip::HRESULT PrepareOperation(int32_t askExtractMode) noexcept override;
-  sevenzip::HRESULT SetOperationResult(int32_t resultEOperationResult) noexcept override;
-  sevenzip::HRESULT CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
+  sevenzip::HRESULT CODEC_CALL PrepareOperation(int32_t askExtractMode) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetOperationResult(int32_t resultEOperationResult) noexcept override;
+  sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
 
   std::string FExtractDirectory;
   // Where the changes are recorded, if anywhere.

@@ -1,18 +1,21 @@
 #pragma once
 
 // File-name and file routines shared by the archive component. Names are
-// UTF-8; the platform separator stands where the Windows original used a
-// backslash, and there are no drive letters (a colon is an ordinary
-// character).
-
-#include <sys/types.h>
+// UTF-8. On Windows the backslash separates and a colon ends a drive, as
+// the routines were specified; on Linux the slash stands for the backslash
+// and a colon is an ordinary character.
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-inline constexpr char kPathDelimiter = '/';
+#include "platform/FileAttributes.h"
+#include "platform/PathFile.h"
+#include "platform/Paths.h"
+#include "platform/Result.h"
+
+inline const char kPathDelimiter = platform::kPathSeparator;
 
 bool WideSameStr(const std::string& a, const std::string& b);
 // Full, locale-independent Unicode upper-case mapping (ß becomes SS).
@@ -35,35 +38,33 @@ bool WideDirectoryExists(const std::string& s);
 // attributes; not found: -1, size -1, time 0, attributes 0xFFFFFFFF.
 int64_t WideFileInfo(const std::string& s, int64_t& size, uint64_t& mtime, uint32_t& attr);
 bool WideFileExists(const std::string& s);  // also true for a folder
-// Creates `s` and its missing parents; a non-zero `attr` with the Unix
-// extension marker gives the deepest folder created its permission bits.
+// Creates `s` and its missing parents; a non-zero `attr` goes to the deepest
+// folder created (on Linux only a word with the Unix bits, as its
+// permission bits).
 bool WideForceDirectories(const std::string& s, uint32_t attr);
 
-// Attribute word <-> Unix mode. The codec keeps Unix permission bits in the
-// high 16 bits with the 0x8000 marker.
-uint32_t AttributesFromMode(mode_t mode);
-// Permission bits for a file created from `attr`, never set-user-id,
-// set-group-id or sticky; `fallback` when the word carries no Unix bits.
-mode_t PermissionsFromAttributes(uint32_t attr, mode_t fallback);
+using platform::PermissionsFromAttributes;
 
-// POSIX descriptors stand for the platform's file handles; -1 is invalid.
-constexpr int kInvalidHandle = -1;
-enum class TFileAccess { Read, ReadWrite };
-enum class TFileDisposition { OpenExisting, CreateAlways, CreateNew };
-int WideCreateFile(const std::string& name, TFileAccess access, TFileDisposition disposition,
-                   mode_t mode = 0666);
-int64_t FileSeek64(int handle, int origin, int64_t distance);
+using TFileAccess = platform::FileAccess;
+using TFileDisposition = platform::FileDisposition;
+// Opens `name` into `file`; the result carries the platform's error code.
+platform::Result WideCreateFile(const std::string& name, TFileAccess access,
+                                TFileDisposition disposition, platform::PathFile* file);
+// The file's size, -1 when it cannot be told.
+int64_t FileSize64(const platform::PathFile& file);
 uint32_t FileSizeByName(const std::string& s);
 
-// FILETIME (100-ns ticks since 1601-01-01 UTC) <-> Unix time.
-uint64_t UnixToFileTime(int64_t seconds, int64_t nanoseconds);
-bool FileTimeToUnix(uint64_t fileTime, int64_t& seconds, int64_t& nanoseconds);
+// FILETIME (100-ns ticks since 1601-01-01 UTC) <-> the platform's file times.
+uint64_t ToFileTimeTicks(const platform::FileTime& time);
+platform::FileTime FromFileTimeTicks(uint64_t fileTime);
+// The current time as a FILETIME.
+uint64_t FileTimeNow();
 // Days since 1899-12-30 (fraction = time of day), converted to local time
 // when `direction` > 0 and from it when < 0.
 double FileTimeToDateTime(uint64_t fileTime, int direction);
 
 void SortIndices(std::vector<uint32_t>& indices);
-// The folder lies on a removable block device.
+// The folder lies on anything but a fixed disk.
 bool IsNotFixedDrive(const std::string& path);
 // The whole text is a decimal 32-bit signed integer.
 bool TryParseInt(const std::string& s, int32_t& n);

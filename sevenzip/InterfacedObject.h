@@ -22,7 +22,7 @@ class TInterfacedObject : public Ifaces... {
 
   int32_t RefCount() const { return FRefCount.load(); }
 
-  HRESULT QueryInterface(const GUID* iid, void** out) noexcept override {
+  HRESULT CODEC_CALL QueryInterface(const GUID* iid, void** out) noexcept override {
     if (!out) return E_INVALIDARG;
     *out = nullptr;
     (FindInterface<Ifaces>(*iid, out) || ...);
@@ -30,8 +30,8 @@ class TInterfacedObject : public Ifaces... {
     _AddRef();
     return S_OK;
   }
-  ULONG AddRef() noexcept override { return _AddRef(); }
-  ULONG Release() noexcept override { return _Release(); }
+  ULONG CODEC_CALL AddRef() noexcept override { return _AddRef(); }
+  ULONG CODEC_CALL Release() noexcept override { return _Release(); }
 
   ULONG _AddRef() noexcept { return static_cast<ULONG>(++FRefCount); }
   ULONG _Release() noexcept {

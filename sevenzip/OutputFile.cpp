@@ -1,9 +1,5 @@
 #include "sevenzip/OutputFile.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <utility>
 
 #include "platform/Files.h"
@@ -17,90 +13,101 @@ TOutputFile::~TOutputFile() {
 TOutputFile::TOutputFile(TOutputFile&& other) noexcept
     : FName(std::move(other.FName)),
       FTemporary(std::exchange(other.FTemporary, {})),
-      FHandle(std::move(other.FHandle)) {}
+      FFile(std::move(other.FFile)) {}
 
 TOutputFile& TOutputFile::operator=(TOutputFile&& other) noexcept {
   if (this != &other) {
     Discard();
     FName = std::move(other.FName);
     FTemporary = std::exchange(other.FTemporary, {});
-    FHandle = std::move(other.FHandle);
+    FFile = std::move(other.FFile);
   }
   return *this;
 }
 
 void TOutputFile::SweepBeside(const std::string& name) {
-  const platform::UniqueFd folder(
-      open(platform::FolderOf(name).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  // A folder that cannot be opened cannot be written in either, which the
+  // A folder that cannot be read cannot be written in either, which the
   // write itself reports.
-  if (folder.valid()) platform::SweepStaleTemporaries(folder.get());
+  platform::SweepStaleTemporaries(platform::FolderOf(name));
 }
 
-bool TOutputFile::CreateInPlace(const std::string& name) {
+platform::Result TOutputFile::CreateInPlace(const std::string& name) {
   Discard();
   FName = name;
-  FHandle.reset(WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::CreateAlways));
-  return FHandle.valid();
+  return WideCreateFile(name, TFileAccess::kReadWrite, TFileDisposition::kCreateAlways, &FFile);
 }
 
-bool TOutputFile::OpenInPlace(const std::string& name) {
+platform::Result TOutputFile::OpenInPlace(const std::string& name) {
   Discard();
   FName = name;
-  FHandle.reset(WideCreateFile(name, TFileAccess::ReadWrite, TFileDisposition::OpenExisting));
-  return FHandle.valid();
+  return WideCreateFile(name, TFileAccess::kReadWrite, TFileDisposition::kOpenExisting, &FFile);
 }
 
-bool TOutputFile::CreateBeside(const std::string& name) {
+platform::Result TOutputFile::CreateBeside(const std::string& name) {
   Discard();
   FName = name;
   const std::string folder = platform::FolderOf(name);
-  const std::string target = name.substr(name.rfind(platform::kPathSeparator) + 1);
+  const std::string target = WideExtractFileName(name);
+  platform::Result created;
   // Taken only when a gone process that had our id left that name.
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temporary = folder + platform::TemporaryName(target);
-    FHandle.reset(
-        WideCreateFile(temporary, TFileAccess::ReadWrite, TFileDisposition::CreateNew, 0666));
-    if (FHandle.valid()) {
+    created =
+        WideCreateFile(temporary, TFileAccess::kReadWrite, TFileDisposition::kCreateNew, &FFile);
+    if (created) {
       FTemporary = temporary;
-      return true;
+      return created;
     }
-    if (errno != EEXIST) return false;
+    if (platform::ErrorOf(created) != platform::FsError::kExists) return created;
   }
-  return false;
+  return created;
 }
 
-bool TOutputFile::CopyBeside(const std::string& source, const std::string& name) {
-  if (!CreateBeside(name)) return false;
-  errno = 0;
-  if (platform::CopyFile(source, FTemporary)) return true;
-  const int error = errno != 0 ? errno : EISDIR;  // a folder as source sets none
+platform::Result TOutputFile::CopyBeside(const std::string& source, const std::string& name) {
   Discard();
-  errno = error;
-  return false;
-}
-
-bool TOutputFile::Close() {
-  return FHandle.Close();
-}
-
-bool TOutputFile::Commit(bool replace) {
-  bool ok = Close();
-  if (ok && !FTemporary.empty()) {
-    ok = replace ? rename(FTemporary.c_str(), FName.c_str()) == 0
-                 : platform::MoveFileNoReplace(FTemporary, FName);
-    if (ok) FTemporary.clear();
+  FName = name;
+  const std::string folder = platform::FolderOf(name);
+  const std::string target = WideExtractFileName(name);
+  platform::Result result;
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const std::string temporary = folder + platform::TemporaryName(target);
+    if (platform::CopyFile(source, temporary, true)) {
+      FTemporary = temporary;
+      return WideCreateFile(temporary, TFileAccess::kReadWrite, TFileDisposition::kOpenExisting,
+                            &FFile);
+    }
+    // Why the copy failed: the source, or a name already taken.
+    platform::PathFile probe;
+    result = WideCreateFile(source, TFileAccess::kRead, TFileDisposition::kOpenExisting, &probe);
+    if (!result) return result;
+    if (!WideFileExists(temporary))
+      return platform::Refused(platform::FsError::kOther, "cannot copy " + source);
   }
-  const int error = errno;
-  if (!ok) Discard();
-  errno = error;
-  return ok;
+  return platform::Refused(platform::FsError::kExists, "no free temporary name beside " + name);
+}
+
+platform::Result TOutputFile::Close() {
+  return FFile.Close();
+}
+
+platform::Result TOutputFile::Commit(bool replace) {
+  platform::Result result = Close();
+  if (result && !FTemporary.empty()) {
+    if (replace) {
+      result = platform::RenameReplacing(FTemporary, FName);
+    } else if (!platform::MoveFileNoReplace(FTemporary, FName)) {
+      result = WideFileExists(FName)
+                   ? platform::Refused(platform::FsError::kExists, FName + " exists")
+                   : platform::Refused(platform::FsError::kOther, "cannot rename to " + FName);
+    }
+    if (result) FTemporary.clear();
+  }
+  if (!result) Discard();
+  return result;
 }
 
 void TOutputFile::Discard() noexcept {
-  const int error = errno;
-  FHandle.reset();
-  if (!FTemporary.empty()) unlink(FTemporary.c_str());
+  FFile.Close();
+  if (!FTemporary.empty()) platform::DeleteFile(FTemporary);
   FTemporary.clear();
-  errno = error;
 }

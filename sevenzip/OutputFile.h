@@ -2,7 +2,8 @@
 
 #include <string>
 
-#include "platform/FileDescriptor.h"
+#include "platform/PathFile.h"
+#include "platform/Result.h"
 
 // One file the component writes: in place, or beside its final name under a
 // temporary name of the platform's one scheme and renamed over it by Commit
@@ -22,29 +23,31 @@ class TOutputFile {
   // calls it once, before it makes its first file beside `name`.
   static void SweepBeside(const std::string& name);
 
-  // Each gives the file open for reading and writing, or false with errno
-  // saying why.
+  // Each gives the file open for reading and writing, or the reason it is not.
   // `name` itself, created or emptied.
-  bool CreateInPlace(const std::string& name);
+  platform::Result CreateInPlace(const std::string& name);
   // `name` itself as it is (a module to append to).
-  bool OpenInPlace(const std::string& name);
-  // A new, empty file beside `name`, 0666 under the umask.
-  bool CreateBeside(const std::string& name);
-  // A copy of `source`, content and permission bits, beside `name`.
-  bool CopyBeside(const std::string& source, const std::string& name);
+  platform::Result OpenInPlace(const std::string& name);
+  // A new, empty file beside `name`.
+  platform::Result CreateBeside(const std::string& name);
+  // A copy of `source` by the platform's copy call, content and permission
+  // bits, beside `name`.
+  platform::Result CopyBeside(const std::string& source, const std::string& name);
 
-  int Handle() const { return FHandle.get(); }
+  platform::PathFile& File() { return FFile; }
+  const platform::PathFile& File() const { return FFile; }
   const std::string& Name() const { return FName; }
-  // False, errno set, when the file did not close cleanly.
-  bool Close();
+  // A failure, for a file just written, can be the first sign that its data
+  // is lost.
+  platform::Result Close();
   // Closes the file and gives it its name: over a file of that name when
-  // `replace`, otherwise only when there is none (EEXIST).
-  bool Commit(bool replace);
+  // `replace`, otherwise only when there is none.
+  platform::Result Commit(bool replace);
 
  private:
   void Discard() noexcept;
 
   std::string FName;
   std::string FTemporary;  // empty in place
-  platform::UniqueFd FHandle;
+  platform::PathFile FFile;
 };

@@ -7,7 +7,7 @@ using namespace sevenzip;
 TMyPendingFileStream::TMyPendingFileStream(std::unique_ptr<platform::PendingFile> file)
     : FFile(std::move(file)) {}
 
-HRESULT TMyPendingFileStream::Write(const void* Data, uint32_t Size,
+HRESULT CODEC_CALL TMyPendingFileStream::Write(const void* Data, uint32_t Size,
                                     uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   if (!FFailure) return S_FALSE;

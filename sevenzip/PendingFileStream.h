@@ -15,7 +15,7 @@ class TMyPendingFileStream final
   explicit TMyPendingFileStream(std::unique_ptr<platform::PendingFile> file);
 
   // After a failed write every later one fails too, and nothing is written.
-  sevenzip::HRESULT Write(const void* Data, uint32_t Size,
+  sevenzip::HRESULT CODEC_CALL Write(const void* Data, uint32_t Size,
                           uint32_t* ProcessedSize) noexcept override;
 
   // The first write failure, if any.

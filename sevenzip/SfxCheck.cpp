@@ -1,5 +1,3 @@
-#include <unistd.h>
-
 #include <cstring>
 #include <vector>
 
@@ -19,13 +17,15 @@ bool TSevenZip::SFXCheck(const std::string& Fn) {
   if (!IsExeName(Fn)) return false;
   FSFXOffset = 0;
   FIsSFX = false;
-  const int handle = WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting);
-  if (handle == kInvalidHandle) return false;
-  const int64_t size = FileSeek64(handle, 2, 0);
+  platform::PathFile handle;
+  if (!WideCreateFile(Fn, TFileAccess::kRead, TFileDisposition::kOpenExisting, &handle))
+    return false;
+  const int64_t size = FileSize64(handle);
 
   std::vector<uint8_t> buffer(kScanLength);
-  const ssize_t count = pread(handle, buffer.data(), buffer.size(), kScanStart);
-  for (ssize_t p = 0; p + 6 <= count; ++p) {
+  size_t count = 0;
+  if (!handle.ReadAt(buffer.data(), buffer.size(), kScanStart, &count)) count = 0;
+  for (size_t p = 0; p + 6 <= count; ++p) {
     if (std::memcmp(buffer.data() + p, kSignature, 6) == 0) {
       FSFXOffset = kScanStart + p;
       FIsSFX = true;
@@ -37,13 +37,12 @@ bool TSevenZip::SFXCheck(const std::string& Fn) {
     // (this platform's is far larger than the scanned window) is found.
     const std::optional<int64_t> candidate = ExecutableEnd(handle);
     uint8_t probe[6] = {};
-    if (candidate && *candidate != size &&
-        pread(handle, probe, sizeof probe, *candidate) == static_cast<ssize_t>(sizeof probe) &&
-        std::memcmp(probe, kSignature, 6) == 0) {
+    size_t got = 0;
+    if (candidate && *candidate != size && handle.ReadAt(probe, sizeof probe, *candidate, &got) &&
+        got == sizeof probe && std::memcmp(probe, kSignature, 6) == 0) {
       FSFXOffset = *candidate;
       FIsSFX = true;
     }
   }
-  close(handle);
   return FIsSFX;
 }

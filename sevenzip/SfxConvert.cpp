@@ -1,9 +1,5 @@
-#include <unistd.h>
-
-#include <cerrno>
 #include <vector>
 
-#include "platform/FileDescriptor.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
@@ -15,14 +11,17 @@ constexpr size_t kCopyBuffer = 131072;
 // Copies from `in` at `offset` to the end of `out` in 128 KiB chunks, until
 // a read comes back short. True when every chunk was written in full and
 // no read failed.
-bool CopyChunks(int in, int64_t offset, int out) {
+bool CopyChunks(const platform::PathFile& in, int64_t offset, platform::PathFile& out) {
   std::vector<char> buffer(kCopyBuffer);
+  int64_t end = FileSize64(out);
+  if (end < 0) return false;
   for (;;) {
-    const ssize_t got = pread(in, buffer.data(), buffer.size(), offset);
-    if (got < 0) return false;
-    if (!platform::WriteAll(out, buffer.data(), static_cast<size_t>(got))) return false;
-    offset += got;
-    if (static_cast<size_t>(got) < buffer.size()) return true;
+    size_t got = 0;
+    if (!in.ReadAt(buffer.data(), buffer.size(), offset, &got)) return false;
+    if (!out.WriteAt(buffer.data(), got, end)) return false;
+    offset += static_cast<int64_t>(got);
+    end += static_cast<int64_t>(got);
+    if (got < buffer.size()) return true;
   }
 }
 
@@ -31,11 +30,12 @@ bool CopyChunks(int in, int64_t offset, int out) {
 bool TSevenZip::CopySFXModuleBeside(const std::string& target, TOutputFile& copy) {
   // An existing file is never replaced.
   if (WideFileExists(target)) {
-    FLastError = EEXIST;
+    FLastError = platform::Refused(platform::FsError::kExists, target).code();
     return false;
   }
-  if (copy.CopyBeside(FSFXModule, target)) return true;
-  FLastError = errno;
+  const platform::Result copied = copy.CopyBeside(FSFXModule, target);
+  if (copied) return true;
+  FLastError = copied.code();
   return false;
 }
 
@@ -48,23 +48,22 @@ bool TSevenZip::Convert7ztoSFX(const std::string& Fn) {
     Report(kErrSFXModule, FSevenZipFileName);
     return false;
   }
-  platform::UniqueFd in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
+  platform::PathFile in;
   // A module without its archive is no self-extractor: the copy takes the
   // name only when complete, and never from a file that appeared meanwhile.
-  const bool ok =
-      in.valid() && FileSeek64(out.Handle(), 2, 0) >= 0 && CopyChunks(in.get(), 0, out.Handle());
+  const bool ok = WideCreateFile(Fn, TFileAccess::kRead, TFileDisposition::kOpenExisting, &in) &&
+                  CopyChunks(in, 0, out.File());
   return ok && out.Commit(false);
 }
 
 bool TSevenZip::ConvertSFXto7z(const std::string& Fn) {
   const std::string target = WideChangeFileExt(Fn, ".7z");
   if (target == Fn) return false;  // it would overwrite its own source
-  platform::UniqueFd in(WideCreateFile(Fn, TFileAccess::Read, TFileDisposition::OpenExisting));
-  if (!in.valid()) return false;
+  platform::PathFile in;
+  if (!WideCreateFile(Fn, TFileAccess::kRead, TFileDisposition::kOpenExisting, &in)) return false;
   // The copy replaces the target only when complete: an archive that was
   // there survives a copy that fails.
   TOutputFile::SweepBeside(target);
   TOutputFile out;
-  return out.CreateBeside(target) && CopyChunks(in.get(), FSFXOffset, out.Handle()) &&
-         out.Commit(true);
+  return out.CreateBeside(target) && CopyChunks(in, FSFXOffset, out.File()) && out.Commit(true);
 }

@@ -1,9 +1,6 @@
 #include "sevenzip/StreamReader.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <climits>
 #include <cstring>
 
@@ -38,17 +35,18 @@ TMyStreamReader::TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool a
   if (FSevenZip) FOnOpenVolume = FSevenZip->OnOpenVolume;
   TFiles first;
   first.Name = sz;
-  first.Handle = WideCreateFile(sz, TFileAccess::Read, TFileDisposition::OpenExisting);
-  if (first.Handle != kInvalidHandle) {
-    first.Size = FileSeek64(first.Handle, 2, 0);
+  const platform::Result opened =
+      WideCreateFile(sz, TFileAccess::kRead, TFileDisposition::kOpenExisting, &first.Handle);
+  if (opened) {
+    first.Size = FileSize64(first.Handle);
     first.Measured = true;
   } else {
-    FOpenError = errno;
+    FOpenError = opened.code();
   }
   // Only volumes are ever asked for, so only an archive needs to know.
   first.OnRemovableDrive = asArchive && IsNotFixedDrive(WideExtractFilePath(sz));
-  Files.push_back(first);
-  FSizeKnown = !asArchive && first.Handle != kInvalidHandle;
+  Files.push_back(std::move(first));
+  FSizeKnown = !asArchive && Files[0].Handle.valid();
   arcSize = FSizeKnown ? Files[0].Size : 0;
 }
 
@@ -62,18 +60,17 @@ bool TMyStreamReader::OwnerIsSFX() const {
 }
 
 void TMyStreamReader::CloseVolume(TFiles& volume) {
-  if (volume.Handle != kInvalidHandle) close(volume.Handle);
-  volume.Handle = kInvalidHandle;
+  volume.Handle.Close();
 }
 
-HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
+HRESULT CODEC_CALL TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   auto* out = static_cast<uint8_t*>(Data);
 
   // Reading past the end of a lone archive file: it continues in volumes.
   // A first file that could not be opened has nothing to continue.
   if (FArchive && !FSizeKnown && !FMultivolume && Files.size() <= 1 &&
-      Files[0].Handle != kInvalidHandle && arcPosition + Size > Files[0].Size) {
+      Files[0].Handle.valid() && arcPosition + Size > Files[0].Size) {
     arcSize = arcPosition + Size;
     FSizeKnown = true;
     if (!OpenLastVolume()) return S_FALSE;
@@ -81,13 +78,14 @@ HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize
   }
 
   if (!FArchive || !FMultivolume) {
-    if (Files[0].Handle == kInvalidHandle) {
+    if (!Files[0].Handle.valid()) {
       MyLastError = FOpenError;  // why there is nothing to read
       return S_OK;
     }
-    ssize_t count = pread(Files[0].Handle, out, Size, arcPosition);
-    if (count < 0) {
-      MyLastError = errno;
+    size_t count = 0;
+    if (const platform::Result read = Files[0].Handle.ReadAt(out, Size, arcPosition, &count);
+        !read) {
+      MyLastError = read.code();
       count = 0;
       // A source file that fails to read must not pass for a shorter one.
       if (!FArchive) return E_FAIL;
@@ -116,11 +114,11 @@ HRESULT TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize
     const uint32_t chunk = static_cast<uint32_t>(
         std::min<int64_t>(Size - done, std::max<int64_t>(Files[k].Size - offset, 0)));
     if (chunk > 0) {
-      if (Files[k].Handle == kInvalidHandle && !OpenVolume(static_cast<int32_t>(k) + 1))
-        return S_FALSE;
-      const ssize_t count = pread(Files[k].Handle, out + done, chunk, offset);
-      if (count < 0) {
-        MyLastError = errno;
+      if (!Files[k].Handle.valid() && !OpenVolume(static_cast<int32_t>(k) + 1)) return S_FALSE;
+      size_t count = 0;
+      if (const platform::Result read = Files[k].Handle.ReadAt(out + done, chunk, offset, &count);
+          !read) {
+        MyLastError = read.code();
         done = 0;
         break;
       }
@@ -149,7 +147,7 @@ TMyStreamReader::TVolume TMyStreamReader::Measure(size_t k, int64_t start) {
   return OpenVolume(static_cast<int32_t>(k) + 1) ? TVolume::Known : TVolume::Missing;
 }
 
-HRESULT TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
+HRESULT CODEC_CALL TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
   int64_t position = arcPosition;
   switch (SeekOrigin) {
     case 0:
@@ -177,14 +175,14 @@ HRESULT TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* New
   return S_OK;
 }
 
-HRESULT TMyStreamReader::GetSize(uint64_t* Size) noexcept {
+HRESULT CODEC_CALL TMyStreamReader::GetSize(uint64_t* Size) noexcept {
   if (!FSizeKnown) return S_FALSE;
   if (Size) *Size = static_cast<uint64_t>(arcSize);
   return S_OK;
 }
 
 bool TMyStreamReader::MeasureArchive() {
-  if (Files[0].Handle == kInvalidHandle) {
+  if (!Files[0].Handle.valid()) {
     MyLastError = FOpenError;
     return false;
   }
@@ -193,7 +191,8 @@ bool TMyStreamReader::MeasureArchive() {
   // says nothing, and the codec judges the file as it is.
   int64_t expected = Files[0].Size;
   uint8_t header[32];
-  if (pread(Files[0].Handle, header, sizeof header, FStart) == sizeof header &&
+  size_t got = 0;
+  if (Files[0].Handle.ReadAt(header, sizeof header, FStart, &got) && got == sizeof header &&
       std::memcmp(header, k7zSignature, 6) == 0 &&
       ReadLE32(header + 8) == crc32(0, header + 12, 20)) {
     const uint64_t rest = ReadLE64(header + 12) + ReadLE64(header + 20);
@@ -222,8 +221,7 @@ std::string TMyStreamReader::VolumeName(int32_t Index) const {
 
 bool TMyStreamReader::OpenVolume(int32_t Index) {
   if (Index <= 0) return false;
-  if (Files.size() >= static_cast<size_t>(Index) && Files[Index - 1].Handle != kInvalidHandle)
-    return true;
+  if (Files.size() >= static_cast<size_t>(Index) && Files[Index - 1].Handle.valid()) return true;
   if (Files.size() < static_cast<size_t>(Index)) Files.resize(Index);
   TFiles& e = Files[Index - 1];
   if (e.Name.empty()) e.Name = VolumeName(Index);
@@ -232,9 +230,9 @@ bool TMyStreamReader::OpenVolume(int32_t Index) {
   // cancels cannot keep the read asking forever, and without a dialog the
   // volume is missing.
   bool eventAsked = false;
-  while (e.Handle == kInvalidHandle) {
-    e.Handle = WideCreateFile(e.Name, TFileAccess::Read, TFileDisposition::OpenExisting);
-    if (e.Handle != kInvalidHandle) break;
+  while (!e.Handle.valid()) {
+    if (WideCreateFile(e.Name, TFileAccess::kRead, TFileDisposition::kOpenExisting, &e.Handle))
+      break;
     bool cancel = false;
     if (FOnOpenVolume && !eventAsked) {
       eventAsked = true;
@@ -250,9 +248,8 @@ bool TMyStreamReader::OpenVolume(int32_t Index) {
       return false;
     }
   }
-  e.Size = FileSeek64(e.Handle, 2, 0);
+  e.Size = FileSize64(e.Handle);
   e.Measured = true;
-  FileSeek64(e.Handle, 0, 0);
   return e.Size > 0;
 }
 

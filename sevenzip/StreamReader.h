@@ -11,7 +11,7 @@
 // One volume file.
 struct TFiles {
   std::string Name;
-  int Handle = kInvalidHandle;
+  platform::PathFile Handle;  // not valid() while the volume is closed
   int64_t Size = 0;
   bool OnRemovableDrive = false;
   bool Measured = false;  // Size is the file's, also once it is closed again
@@ -27,10 +27,10 @@ class TMyStreamReader final
   // `Owner` may be null for a plain source file.
   TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool asArchive);
 
-  sevenzip::HRESULT Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept override;
-  sevenzip::HRESULT Seek(int64_t Offset, uint32_t SeekOrigin,
+  sevenzip::HRESULT CODEC_CALL Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept override;
+  sevenzip::HRESULT CODEC_CALL Seek(int64_t Offset, uint32_t SeekOrigin,
                          uint64_t* NewPosition) noexcept override;
-  sevenzip::HRESULT GetSize(uint64_t* Size) noexcept override;
+  sevenzip::HRESULT CODEC_CALL GetSize(uint64_t* Size) noexcept override;
 
   bool OpenVolume(int32_t Index);
   bool OpenNextVolume() { return OpenVolume(static_cast<int32_t>(Files.size()) + 1); }

@@ -1,12 +1,8 @@
 #include "sevenzip/StreamWriter.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <algorithm>
 
-#include <cerrno>
-
-#include "platform/FileDescriptor.h"
+#include "platform/Files.h"
 
 using namespace sevenzip;
 
@@ -23,11 +19,11 @@ ComPtr<TMyStreamWriter> TMyStreamWriter::CreateBeside(int32_t* PLastError, const
                                                       std::optional<uint64_t> szDate,
                                                       uint32_t FAttr, uint32_t VolumeSize,
                                                       TOutputFile Module) {
-  const bool sfx = Module.Handle() != kInvalidHandle;
+  const bool sfx = Module.File().valid();
   ComPtr<TMyStreamWriter> writer(
       new TMyStreamWriter(PLastError, sz, szDate, FAttr, VolumeSize, sfx, true));
   if (sfx) {
-    writer->arcPosition = FileSeek64(Module.Handle(), 2, 0);  // the archive follows the module
+    writer->arcPosition = FileSize64(Module.File());  // the archive follows the module
     writer->Files.push_back(std::move(Module));
   } else if (!writer->CreateNextVolume()) {
     return {};
@@ -59,22 +55,22 @@ std::string TMyStreamWriter::VolumeName(size_t number) const {
 bool TMyStreamWriter::CreateNextVolume() {
   const std::string name = VolumeName(Files.size() + 1);
   TOutputFile file;
-  bool created;
+  platform::Result created;
   if (arcCreateSFX && Files.empty())
     created = file.OpenInPlace(name);
   else
     created = FBeside ? file.CreateBeside(name) : file.CreateInPlace(name);
   if (!created) {
-    MyLastError = errno;
+    MyLastError = created.code();
     return false;
   }
-  if (arcCreateSFX && Files.empty()) arcPosition = FileSeek64(file.Handle(), 2, 0);
+  if (arcCreateSFX && Files.empty()) arcPosition = FileSize64(file.File());
   Files.push_back(std::move(file));
   MyLastError = 0;  // a volume created clears an earlier write error
   return true;
 }
 
-HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
+HRESULT CODEC_CALL TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   const auto* in = static_cast<const uint8_t*>(Data);
   uint32_t done = 0;
@@ -90,8 +86,9 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
     while (done < Size) {
       uint32_t chunk = Size - done;
       if (offset + chunk > arcVolumeSize) chunk = static_cast<uint32_t>(arcVolumeSize - offset);
-      if (!platform::WriteAllAt(Files[k].Handle(), in + done, chunk, offset)) {
-        MyLastError = errno;
+      if (const platform::Result written = Files[k].File().WriteAt(in + done, chunk, offset);
+          !written) {
+        MyLastError = written.code();
         done = 0;
         break;
       }
@@ -99,10 +96,11 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
       ++k;
       offset = 0;
     }
-  } else if (platform::WriteAllAt(Files[0].Handle(), in, Size, arcPosition)) {
+  } else if (const platform::Result written = Files[0].File().WriteAt(in, Size, arcPosition);
+             written) {
     done = Size;
   } else {
-    MyLastError = errno;
+    MyLastError = written.code();
   }
   arcPosition += done;
   arcSize = std::max(arcSize, arcPosition);
@@ -110,7 +108,7 @@ HRESULT TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* Proces
   return MyLastError ? S_FALSE : S_OK;
 }
 
-HRESULT TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
+HRESULT CODEC_CALL TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
   switch (SeekOrigin) {
     case 0:
       arcPosition = Offset;
@@ -129,7 +127,7 @@ HRESULT TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* New
   return S_OK;
 }
 
-HRESULT TMyStreamWriter::SetSize(uint64_t) noexcept {
+HRESULT CODEC_CALL TMyStreamWriter::SetSize(uint64_t) noexcept {
   return S_FALSE;
 }
 
@@ -141,21 +139,13 @@ bool TMyStreamWriter::Close() {
   const bool ownBits = (arcAttr & FILE_ATTRIBUTE_UNIX_EXTENSION) != 0;
   const bool readOnly = (arcAttr & FILE_ATTRIBUTE_READONLY) != 0;
   for (TOutputFile& file : Files) {
-    const int handle = file.Handle();
-    if (handle == kInvalidHandle) continue;
-    if (ownBits) {
-      fchmod(handle, PermissionsFromAttributes(arcAttr, 0666));
-    } else if (readOnly) {
-      struct stat st {};
-      if (fstat(handle, &st) == 0) fchmod(handle, st.st_mode & 0555);
-    }
-    if (arcDate) {
-      int64_t seconds, nanoseconds;
-      FileTimeToUnix(*arcDate, seconds, nanoseconds);
-      const struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
-      futimens(handle, times);  // best effort: a date never fails the file
-    }
-    if (!file.Close() && MyLastError == 0) MyLastError = errno;
+    platform::PathFile& handle = file.File();
+    if (!handle.valid()) continue;
+    // Best effort: neither bits nor a date ever fail the file.
+    if (ownBits || readOnly) handle.SetPermissions(PermissionsFromAttributes(arcAttr, 0666));
+    if (arcDate) handle.SetModified(FromFileTimeTicks(*arcDate));
+    if (const platform::Result closed = file.Close(); !closed && MyLastError == 0)
+      MyLastError = closed.code();
   }
   return MyLastError == 0;
 }
@@ -165,15 +155,15 @@ bool TMyStreamWriter::Commit() {
   for (size_t k = 0; k < Files.size(); ++k) {
     // A self-extractor never replaces a file of its name, as its module
     // copy would not have.
-    if (!Files[k].Commit(!(arcCreateSFX && k == 0))) {
-      MyLastError = errno;
+    if (const platform::Result placed = Files[k].Commit(!(arcCreateSFX && k == 0)); !placed) {
+      MyLastError = placed.code();
       return false;
     }
   }
   // An earlier set of more volumes would otherwise read on into its own.
   if (arcVolumeSize > 0) {
     size_t number = Files.size() + 1;
-    while (unlink(VolumeName(number).c_str()) == 0) ++number;
+    while (platform::DeleteFile(VolumeName(number))) ++number;
   }
   return true;
 }

@@ -34,11 +34,11 @@ class TMyStreamWriter final : public sevenzip::TInterfacedObject<sevenzip::IOutS
                                                         uint32_t FAttr, uint32_t VolumeSize,
                                                         TOutputFile Module = {});
 
-  sevenzip::HRESULT Write(const void* Data, uint32_t Size,
+  sevenzip::HRESULT CODEC_CALL Write(const void* Data, uint32_t Size,
                           uint32_t* ProcessedSize) noexcept override;
-  sevenzip::HRESULT Seek(int64_t Offset, uint32_t SeekOrigin,
+  sevenzip::HRESULT CODEC_CALL Seek(int64_t Offset, uint32_t SeekOrigin,
                          uint64_t* NewPosition) noexcept override;
-  sevenzip::HRESULT SetSize(uint64_t newSize) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetSize(uint64_t newSize) noexcept override;
 
   // Dates the files, applies permission bits and closes them. False when a
   // write failed earlier or a file could not be closed cleanly. A date that

@@ -30,6 +30,26 @@ static std::string StripLeadingSeparators(const std::string& s) {
   return first == std::string::npos ? std::string() : s.substr(first);
 }
 
+// A name that starts with a drive ("C:"), as only Windows has them.
+static bool HasDrive(const std::string& s) {
+  return s.size() >= 2 && s[1] == ':' &&
+         ((s[0] >= 'A' && s[0] <= 'Z') || (s[0] >= 'a' && s[0] <= 'z')) &&
+         platform::IsAbsolutePath(s);
+}
+
+// No stored name starts at a root: a drive is cut off (or, with
+// `keepLetter`, its colon: C:\dir\f becomes C\dir\f), and so are leading
+// separators (\\server\share\f becomes server\share\f).
+static std::string WithoutRoot(std::string s, bool keepLetter) {
+  if (HasDrive(s)) {
+    if (keepLetter)
+      s.erase(1, 1);
+    else
+      s.erase(0, s.size() > 2 && s[2] == kPathDelimiter ? 3 : 2);
+  }
+  return StripLeadingSeparators(s);
+}
+
 // Deletes from `s` the leading part that names `root` (upper-cased, ending
 // in a separator) ignoring case; false when `s` does not start with it.
 static bool StripRoot(std::string& s, const std::string& root) {
@@ -45,33 +65,37 @@ static bool StripRoot(std::string& s, const std::string& root) {
   return false;
 }
 
-std::string TMyArchiveUpdateCallback::RelativeName(const std::string& path, bool isFolder) const {
+std::string TMyArchiveUpdateCallback::RootRelative(const std::string& path, bool isFolder) const {
   std::string s = path;
   // A folder is named by its path with the separator, so the root itself
   // comes out empty.
   if (isFolder && !s.empty()) s = AddBackslash(s);
   if (!RootDir.empty()) StripRoot(s, RootDir);
   s = WideExcludeBackslash(s);
-  // No drive letters here: an absolute path loses its leading separators.
-  return StripLeadingSeparators(s);
+  // A drive stays for the name handler to see; leading separators do not.
+  return HasDrive(s) ? s : StripLeadingSeparators(s);
+}
+
+std::string TMyArchiveUpdateCallback::RelativeName(const std::string& path, bool isFolder) const {
+  return WithoutRoot(RootRelative(path, isFolder), false);
 }
 
 std::string TMyArchiveUpdateCallback::StoredName(uint32_t index) {
-  std::string s = RelativeName(Files[index], Files_Attr[index] & FILE_ATTRIBUTE_DIRECTORY);
+  std::string s = RootRelative(Files[index], Files_Attr[index] & FILE_ATTRIBUTE_DIRECTORY);
   if (FSevenZip->OnSetAddName &&
       !FSevenZip->Guard([&] { FSevenZip->OnSetAddName(FSevenZip, index, s); }))
     throw EAbort();
   // Whatever the handler made of it, no stored name starts at the root.
-  s = StripLeadingSeparators(s);
+  s = WithoutRoot(s, (FSevenZip->AddOptions() & AddIncludeDriveLetter) != 0);
   if (FSevenZip->AddOptions() & AddStoreOnlyFilename) WideStripPath(s);
   return s;
 }
 
-HRESULT TMyArchiveUpdateCallback::SetTotal(uint64_t) noexcept {
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::SetTotal(uint64_t) noexcept {
   return S_OK;
 }
 
-HRESULT TMyArchiveUpdateCallback::SetCompleted(const uint64_t* completeValue) noexcept {
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::SetCompleted(const uint64_t* completeValue) noexcept {
   if (!FProgress.Advance(FSevenZip, completeValue, FSevenZip->OnAddfile)) return E_ABORT;
   if (FSevenZip->CancelRequested()) {
     if (!FSevenZip->Guard([&] { FSevenZip->Report(kErrUserCanceled, FProgress.File); }))
@@ -81,7 +105,7 @@ HRESULT TMyArchiveUpdateCallback::SetCompleted(const uint64_t* completeValue) no
   return S_OK;
 }
 
-HRESULT TMyArchiveUpdateCallback::GetUpdateItemInfo(uint32_t, int32_t* newData,
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetUpdateItemInfo(uint32_t, int32_t* newData,
                                                     int32_t* newProperties,
                                                     uint32_t* indexInArchive) noexcept {
   if (newData) *newData = 1;
@@ -90,7 +114,7 @@ HRESULT TMyArchiveUpdateCallback::GetUpdateItemInfo(uint32_t, int32_t* newData,
   return S_OK;
 }
 
-HRESULT TMyArchiveUpdateCallback::GetProperty(uint32_t index, PROPID propID,
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetProperty(uint32_t index, PROPID propID,
                                               PROPVARIANT* value) noexcept {
   if (!value || index >= Files.size()) return E_INVALIDARG;
   try {
@@ -133,7 +157,7 @@ HRESULT TMyArchiveUpdateCallback::GetProperty(uint32_t index, PROPID propID,
   }
 }
 
-HRESULT TMyArchiveUpdateCallback::GetStream(uint32_t index,
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetStream(uint32_t index,
                                             ISequentialInStream** inStream) noexcept {
   if (!inStream || index >= Files.size()) return E_INVALIDARG;
   *inStream = nullptr;
@@ -141,7 +165,7 @@ HRESULT TMyArchiveUpdateCallback::GetStream(uint32_t index,
     FProgress.Start(Files[index], Files_size[index]);
     auto* reader = new TMyStreamReader(FSevenZip, Files[index], false);
     reader->AddRef();
-    if (reader->Volumes()[0].Handle == kInvalidHandle) {
+    if (!reader->Volumes()[0].Handle.valid()) {
       // A file that went away or cannot be read is left out and said so,
       // rather than stored empty.
       const int32_t error = reader->OpenError();
@@ -159,11 +183,11 @@ HRESULT TMyArchiveUpdateCallback::GetStream(uint32_t index,
   }
 }
 
-HRESULT TMyArchiveUpdateCallback::SetOperationResult(int32_t) noexcept {
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::SetOperationResult(int32_t) noexcept {
   return S_OK;
 }
 
-HRESULT TMyArchiveUpdateCallback::CryptoGetTextPassword2(int32_t* passwordIsDefined,
+HRESULT CODEC_CALL TMyArchiveUpdateCallback::CryptoGetTextPassword2(int32_t* passwordIsDefined,
                                                          BSTR* Password) noexcept {
   if (Password) *Password = nullptr;
   if (FPassword.empty()) {

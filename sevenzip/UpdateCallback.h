@@ -16,16 +16,16 @@ class TMyArchiveUpdateCallback final
  public:
   explicit TMyArchiveUpdateCallback(TSevenZip* Owner);
 
-  sevenzip::HRESULT SetTotal(uint64_t total) noexcept override;
-  sevenzip::HRESULT SetCompleted(const uint64_t* completeValue) noexcept override;
-  sevenzip::HRESULT GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProperties,
+  sevenzip::HRESULT CODEC_CALL SetTotal(uint64_t total) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* completeValue) noexcept override;
+  sevenzip::HRESULT CODEC_CALL GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProperties,
                                       uint32_t* indexInArchive) noexcept override;
-  sevenzip::HRESULT GetProperty(uint32_t index, sevenzip::PROPID propID,
+  sevenzip::HRESULT CODEC_CALL GetProperty(uint32_t index, sevenzip::PROPID propID,
                                 sevenzip::PROPVARIANT* value) noexcept override;
-  sevenzip::HRESULT GetStream(uint32_t index,
+  sevenzip::HRESULT CODEC_CALL GetStream(uint32_t index,
                               sevenzip::ISequentialInStream** inStream) noexcept override;
-  sevenzip::HRESULT SetOperationResult(int32_t operationResult) noexcept override;
-  sevenzip::HRESULT CryptoGetTextPassword2(int32_t* passwordIsDefined,
+  sevenzip::HRESULT CODEC_CALL SetOperationResult(int32_t operationResult) noexcept override;
+  sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword2(int32_t* passwordIsDefined,
                                            sevenzip::BSTR* Password) noexcept override;
 
   // Appends one item. The arrays grow as vectors do: a fixed step would copy
@@ -36,7 +36,7 @@ class TMyArchiveUpdateCallback final
   // The name item `index` is stored under.
   std::string StoredName(uint32_t index);
   // `path` relative to RootDir when it lies below it, without leading
-  // separators; before OnSetAddName and AddStoreOnlyFilename.
+  // separators or a drive; before OnSetAddName and AddStoreOnlyFilename.
   std::string RelativeName(const std::string& path, bool isFolder) const;
   // Whether a source file could not be read and was left out.
   bool AnySourceSkipped() const { return FAnySourceSkipped; }
@@ -48,6 +48,9 @@ class TMyArchiveUpdateCallback final
   std::string RootDir;
 
  private:
+  // The same with a drive kept, as the name handler sees it.
+  std::string RootRelative(const std::string& path, bool isFolder) const;
+
   TSevenZip* FSevenZip;
   TItemProgress FProgress;
   std::string FPassword;

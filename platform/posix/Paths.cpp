@@ -4,6 +4,7 @@
 
 namespace platform {
 
+const char* const kNameDelimiters = "/";
 const char kPathSeparator = '/';
 
 bool IsPathSeparator(char c) {

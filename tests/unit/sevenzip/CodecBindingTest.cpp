@@ -59,9 +59,9 @@ TEST(CodecBinding, UnusableLibrariesFailConstructionWithAClearMessage) {
 class TProbe final : public TInterfacedObject<IInStream, IStreamGetSize> {
  public:
   explicit TProbe(bool& destroyed) : FDestroyed(destroyed) {}
-  HRESULT Read(void*, uint32_t, uint32_t*) noexcept override { return S_OK; }
-  HRESULT Seek(int64_t, uint32_t, uint64_t*) noexcept override { return S_OK; }
-  HRESULT GetSize(uint64_t*) noexcept override { return S_OK; }
+  HRESULT CODEC_CALL Read(void*, uint32_t, uint32_t*) noexcept override { return S_OK; }
+  HRESULT CODEC_CALL Seek(int64_t, uint32_t, uint64_t*) noexcept override { return S_OK; }
+  HRESULT CODEC_CALL GetSize(uint64_t*) noexcept override { return S_OK; }
 
  private:
   ~TProbe() override { FDestroyed = true; }
