@@ -2,6 +2,8 @@
 // for another interface layout, one without CreateObject.
 #include <cstdint>
 
+#include "CodecAbi.h"
+
 namespace {
 struct Variant {
   uint16_t vt, r1, r2, r3;
@@ -9,14 +11,14 @@ struct Variant {
 };
 }  // namespace
 
-extern "C" int32_t GetModuleProp(uint32_t id, Variant* value) {
+extern "C" int32_t CODEC_CALL GetModuleProp(uint32_t id, Variant* value) {
   value->vt = 19;  // VT_UI4
   value->value = id == 0 ? FAKE_INTERFACE_TYPE : 0;
   return 0;
 }
 
 #if FAKE_HAS_CREATE_OBJECT
-extern "C" int32_t CreateObject(const void*, const void*, void** out) {
+extern "C" int32_t CODEC_CALL CreateObject(const void*, const void*, void** out) {
   *out = nullptr;
   return static_cast<int32_t>(0x80040111u);  // CLASS_E_CLASSNOTAVAILABLE
 }

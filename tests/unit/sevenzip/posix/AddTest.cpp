@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "ArchiveFixtures.h"
+#include "PosixFixtures.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SevenZip.h"
 #include "tests/tools/TempDir.h"

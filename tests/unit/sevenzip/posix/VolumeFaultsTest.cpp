@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "ArchiveFixtures.h"
+#include "PosixFixtures.h"
 #include "sevenzip/SevenZip.h"
 #include "tests/tools/TempDir.h"
 

@@ -2,6 +2,7 @@
 #include <sys/stat.h>
 
 #include "ArchiveFixtures.h"
+#include "PosixFixtures.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamReader.h"
@@ -41,8 +42,8 @@ TEST(StreamReader, ReadsAcrossAVolumeBoundaryAndClosesTheFinishedVolume) {
   for (int i = 0; i < 10; ++i) EXPECT_EQ(data[i], 96 + i);
   EXPECT_EQ(reader->Position(), 106);
   ASSERT_EQ(reader->Volumes().size(), 2u);
-  EXPECT_EQ(reader->Volumes()[0].Handle, kInvalidHandle);
-  EXPECT_NE(reader->Volumes()[1].Handle, kInvalidHandle);
+  EXPECT_FALSE(reader->Volumes()[0].Handle.valid());
+  EXPECT_TRUE(reader->Volumes()[1].Handle.valid());
   // Reading back into the closed volume opens it again.
   ASSERT_EQ(reader->Seek(-100, 1, nullptr), S_OK);
   ASSERT_EQ(reader->Read(data, 3, &got), S_OK);
@@ -62,10 +63,10 @@ TEST(StreamReader, GuessesTheLastVolumeAndOpensTheOthersOnDemand) {
   const TArrayOfFiles& volumes = reader->Volumes();
   ASSERT_EQ(volumes.size(), 5u);
   EXPECT_EQ(volumes[4].Name, dir / "v.7z.005");
-  EXPECT_NE(volumes[4].Handle, kInvalidHandle);
-  EXPECT_NE(volumes[1].Handle, kInvalidHandle);  // the read went on into volume 2
-  EXPECT_EQ(volumes[2].Handle, kInvalidHandle);  // placeholders until read
-  EXPECT_EQ(volumes[3].Handle, kInvalidHandle);
+  EXPECT_TRUE(volumes[4].Handle.valid());
+  EXPECT_TRUE(volumes[1].Handle.valid());  // the read went on into volume 2
+  EXPECT_FALSE(volumes[2].Handle.valid());  // placeholders until read
+  EXPECT_FALSE(volumes[3].Handle.valid());
   EXPECT_EQ(volumes[3].Size, 0);
   ASSERT_EQ(reader->Seek(390, 0, nullptr), S_OK);
   ASSERT_EQ(reader->Read(data, 200, &got), S_OK);
@@ -296,7 +297,7 @@ TEST(StreamWriter, AppendsToAnExistingModule) {
 TEST(StreamWriter, DatesAndPermissionsAreAppliedWhenClosed) {
   TempDir dir;
   int32_t error = 0;
-  const uint64_t day2of1970 = UnixToFileTime(86400, 123456700);
+  const uint64_t day2of1970 = ToFileTimeTicks({86400, 123456700});
   const uint32_t attr = 0x20 | 0x8000 | (0106751u << 16);  // set-user-id is dropped
   auto writer = TMyStreamWriter::Create(&error, dir / "f", day2of1970, attr, 0, false);
   ASSERT_TRUE(writer);

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ArchiveFixtures.h"
+#include "PosixFixtures.h"
 #include "platform/UpdateJournal.h"
 #include "sevenzip/SevenZip.h"
 #include "tests/tools/ScopedUmask.h"
