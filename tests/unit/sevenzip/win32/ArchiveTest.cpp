@@ -45,6 +45,7 @@ TEST_F(Archives, WhatAddMakesListsTestsAndExtractsBack) {
   reader.OnExtractfile = [&](TSevenZip*, const std::string& name, int64_t) {
     if (tested.empty() || tested.back() != name) tested.push_back(name);
   };
+  reader.Files().Clear();  // the listing is no selection
   EXPECT_EQ(reader.Extract(true), 0);
   EXPECT_FALSE(Exists(dir / "out"));
   EXPECT_NE(std::find(tested.begin(), tested.end(), "sub\\numbers.bin"), tested.end());
@@ -105,7 +106,7 @@ TEST_F(Archives, AFileHeldWithoutSharingIsReportedAndKept) {
   EXPECT_NE(std::find(messages.begin(), messages.end(),
                       "11 Could not create file " + (dir / "out\\a.txt")),
             messages.end());
-  EXPECT_EQ(ReadFile(dir / "out\\sub\\numbers.bin"), Noise(300000, 1));  // the others landed
+  EXPECT_TRUE(ReadFile(dir / "out\\sub\\numbers.bin") == Noise(300000, 1)) << "the others landed";
 }
 
 TEST_F(Archives, PasswordsProtectContentAndWithTheOptionNames) {

@@ -37,31 +37,46 @@ TEST_F(Volumes, AreWrittenNamedAndReadBackAcrossTheirFiles) {
   EXPECT_FALSE(Exists(dir / "x.7z"));
   TSevenZip z;
   EXPECT_EQ(ExtractAll(z, names[0], dir / "out"), 0);
-  EXPECT_EQ(ReadFile(dir / "out\\payload.bin"), Noise(250000, 7));
+  EXPECT_TRUE(ReadFile(dir / "out\\payload.bin") == Noise(250000, 7));
 }
 
 TEST_F(Volumes, AMissingVolumeIsAskedForThroughTheEvent) {
   MakeSet();
-  std::filesystem::create_directories(testing_tools::U8Path(dir / "moved"));
-  WriteFile(dir / "moved\\second", ReadFile(names[1]));
-  std::filesystem::remove(testing_tools::U8Path(names[1]));
-
-  TSevenZip z;
-  std::vector<std::string> asked;
-  z.OnOpenVolume = [&](std::string& name, bool removable, bool& cancel) {
-    asked.push_back(name);
-    EXPECT_FALSE(removable);
-    name = dir / "moved\\second";
+  struct Case {
+    size_t missing;
+    std::vector<std::string> titles;  // the guess of the last volume stops at a gap
+  } cases[] = {
+      {1, {"Select last volume"}},
+      {2, {}},
   };
-  EXPECT_EQ(ExtractAll(z, names[0], dir / "out"), 0);
-  EXPECT_EQ(asked, std::vector<std::string>{dir / "x.7z.002"});
-  EXPECT_EQ(ReadFile(dir / "out\\payload.bin"), Noise(250000, 7));
+  for (const Case& c : cases) {
+    SCOPED_TRACE(names[c.missing]);
+    WriteFile(dir / "moved.bin", ReadFile(names[c.missing]));
+    std::filesystem::remove(testing_tools::U8Path(names[c.missing]));
+    TSevenZip z;
+    std::vector<std::string> titles, asked;
+    z.OnBrowseForFile = [&](const std::string& title, const std::string&, const std::string&,
+                            const std::string&, std::string& chosen) {
+      titles.push_back(title);
+      chosen = names[2];
+      return true;
+    };
+    z.OnOpenVolume = [&](std::string& name, bool removable, bool&) {
+      asked.push_back(name);
+      EXPECT_FALSE(removable);
+      name = dir / "moved.bin";
+    };
+    const std::string out = dir / ("out" + std::to_string(c.missing));
+    EXPECT_EQ(ExtractAll(z, names[0], out), 0);
+    EXPECT_EQ(asked, std::vector<std::string>{names[c.missing]});
+    EXPECT_EQ(titles, c.titles);
+    EXPECT_TRUE(ReadFile(out + "\\payload.bin") == Noise(250000, 7)) << "content differs";
 
-  z.OnOpenVolume = [&](std::string& name, bool, bool& cancel) {
-    if (name == dir / "x.7z.002") cancel = true;
-  };
-  EXPECT_NE(ExtractAll(z, names[0], dir / "cancelled"), 0);
-  EXPECT_FALSE(Exists(dir / "cancelled\\payload.bin"));
+    z.OnOpenVolume = [&](std::string&, bool, bool& cancel) { cancel = true; };
+    EXPECT_NE(ExtractAll(z, names[0], dir / "cancelled"), 0);
+    EXPECT_FALSE(Exists(dir / "cancelled\\payload.bin"));
+    WriteFile(names[c.missing], ReadFile(dir / "moved.bin"));
+  }
 }
 
 TEST_F(Volumes, ANewSetReplacesAnEarlierLongerSetWhole) {
@@ -73,7 +88,7 @@ TEST_F(Volumes, ANewSetReplacesAnEarlierLongerSetWhole) {
   EXPECT_EQ(z.NamesOfVolumesWritten().size(), 2u);
   EXPECT_FALSE(Exists(dir / "x.7z.003"));
   EXPECT_EQ(ExtractAll(z, dir / "x.7z.001", dir / "out"), 0);
-  EXPECT_EQ(ReadFile(dir / "out\\payload.bin"), Noise(150000, 8));
+  EXPECT_TRUE(ReadFile(dir / "out\\payload.bin") == Noise(150000, 8)) << "content differs";
 }
 
 }  // namespace

@@ -82,6 +82,7 @@ int32_t AddTree(TSevenZip& z, const std::string& archive, const std::string& src
 int32_t ExtractAll(TSevenZip& z, const std::string& archive, const std::string& out,
                    ExtractOpts options) {
   z.SetSZFileName(archive);
+  z.Files().Clear();  // what an Add or a List left is no selection
   z.SetExtrBaseDir(out);
   z.SetExtractOptions(options);
   return z.Extract(false);

@@ -39,6 +39,7 @@ void MakeTree(const std::string& root);
 std::map<std::string, std::string> Contents(const std::string& root);
 // Adds every file and folder below `src`, named relative to it.
 int32_t AddTree(TSevenZip& z, const std::string& archive, const std::string& src);
+// Extracts every item of `archive` into `out`.
 int32_t ExtractAll(TSevenZip& z, const std::string& archive, const std::string& out,
                    ExtractOpts options = ExtractOverwrite);
 

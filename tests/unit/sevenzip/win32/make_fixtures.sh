@@ -21,10 +21,12 @@ z a -mx1 -psecret -mhe=on ../encrypted.7z .
 # Names that would land outside the folder they are extracted into.
 mkdir -p "$out/names"
 cd "$out/names"
-for name in ok climb abs unc drive; do echo "$name" > "$name.txt"; done
-z a ../refusals.7z ok.txt climb.txt abs.txt unc.txt drive.txt
-z rn ../refusals.7z climb.txt '..\climb.txt' abs.txt 'C:\abs.txt' \
-  unc.txt '\\server\share\unc.txt' drive.txt 'D:drive.txt'
+for name in ok climb abs unc drive slash; do echo "$name" > "$name.txt"; done
+z a ../refusals.7z ok.txt climb.txt abs.txt unc.txt drive.txt slash.txt
+# The 7z format separates with '/', which the Windows codec reports as '\';
+# a backslash stored by Linux is an ordinary character of the name there.
+z rn ../refusals.7z climb.txt '../climb.txt' abs.txt 'C:/abs.txt' \
+  unc.txt '//server/share/unc.txt' drive.txt 'D:drive.txt' slash.txt '..\slash.txt'
 
 # A link in the way: Wine shows a Unix link as a reparse point.
 mkdir -p "$out/links/outside" "$out/links/base" "$out/links/src/linked"

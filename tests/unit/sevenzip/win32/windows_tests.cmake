@@ -6,8 +6,11 @@ updater_add_test(sevenzip_archive_tests LABEL integration
           win32/VolumesTest.cpp win32/SelfExtractorTest.cpp win32/RefusalTest.cpp
   LIBS sevenzip test_tools)
 target_include_directories(sevenzip_archive_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
-target_compile_definitions(sevenzip_archive_tests PRIVATE
-  SEVENZIP_FIXTURES="${UPDATER_TEST_BUILD_DIR}/sevenzip-fixtures")
+target_sources(sevenzip_unit_tests PRIVATE win32/WinFixtures.cpp)
+foreach(suite sevenzip_unit_tests sevenzip_archive_tests)
+  target_compile_definitions(${suite} PRIVATE
+    SEVENZIP_FIXTURES="${UPDATER_TEST_BUILD_DIR}/sevenzip-fixtures")
+endforeach()
 
 # The codec and the self-extractor module beside each test program: found
 # there by the plain name, as beside Updater.exe.
