@@ -180,7 +180,7 @@ struct IArchiveExtractCallback : IProgress {
   using Parent = IProgress;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x20);
   virtual HRESULT CODEC_CALL GetStream(uint32_t index, ISequentialOutStream** outStream,
-                            int32_t askExtractMode) = 0;
+                                       int32_t askExtractMode) = 0;
   virtual HRESULT CODEC_CALL PrepareOperation(int32_t askExtractMode) = 0;
   virtual HRESULT CODEC_CALL SetOperationResult(int32_t opRes) = 0;
 };
@@ -189,25 +189,26 @@ struct IInArchive : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x60);
   virtual HRESULT CODEC_CALL Open(IInStream* stream, const uint64_t* maxCheckStartPosition,
-                       IArchiveOpenCallback* openCallback) = 0;
+                                  IArchiveOpenCallback* openCallback) = 0;
   virtual HRESULT CODEC_CALL Close() = 0;
   virtual HRESULT CODEC_CALL GetNumberOfItems(uint32_t* numItems) = 0;
   virtual HRESULT CODEC_CALL GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
   virtual HRESULT CODEC_CALL Extract(const uint32_t* indices, uint32_t numItems, int32_t testMode,
-                          IArchiveExtractCallback* extractCallback) = 0;
+                                     IArchiveExtractCallback* extractCallback) = 0;
   virtual HRESULT CODEC_CALL GetArchiveProperty(PROPID propID, PROPVARIANT* value) = 0;
   virtual HRESULT CODEC_CALL GetNumberOfProperties(uint32_t* numProps) = 0;
-  virtual HRESULT CODEC_CALL GetPropertyInfo(uint32_t index, BSTR* name, PROPID* propID, VARTYPE* varType) = 0;
+  virtual HRESULT CODEC_CALL GetPropertyInfo(uint32_t index, BSTR* name, PROPID* propID,
+                                             VARTYPE* varType) = 0;
   virtual HRESULT CODEC_CALL GetNumberOfArchiveProperties(uint32_t* numProps) = 0;
   virtual HRESULT CODEC_CALL GetArchivePropertyInfo(uint32_t index, BSTR* name, PROPID* propID,
-                                         VARTYPE* varType) = 0;
+                                                    VARTYPE* varType) = 0;
 };
 
 struct IArchiveUpdateCallback : IProgress {
   using Parent = IProgress;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x80);
   virtual HRESULT CODEC_CALL GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProps,
-                                    uint32_t* indexInArchive) = 0;
+                                               uint32_t* indexInArchive) = 0;
   virtual HRESULT CODEC_CALL GetProperty(uint32_t index, PROPID propID, PROPVARIANT* value) = 0;
   virtual HRESULT CODEC_CALL GetStream(uint32_t index, ISequentialInStream** inStream) = 0;
   virtual HRESULT CODEC_CALL SetOperationResult(int32_t operationResult) = 0;
@@ -217,7 +218,7 @@ struct IOutArchive : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0xA0);
   virtual HRESULT CODEC_CALL UpdateItems(ISequentialOutStream* outStream, uint32_t numItems,
-                              IArchiveUpdateCallback* updateCallback) = 0;
+                                         IArchiveUpdateCallback* updateCallback) = 0;
   virtual HRESULT CODEC_CALL GetFileTimeType(uint32_t* type) = 0;
 };
 
@@ -225,7 +226,7 @@ struct ISetProperties : IUnknown {
   using Parent = IUnknown;
   static constexpr GUID kIID = CodecInterfaceId(6, 0x03);
   virtual HRESULT CODEC_CALL SetProperties(const wchar_t* const* names, const PROPVARIANT* values,
-                                uint32_t numProps) = 0;
+                                           uint32_t numProps) = 0;
 };
 
 // The library's exports.

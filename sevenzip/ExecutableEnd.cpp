@@ -56,8 +56,10 @@ struct Elf32Segment {
 struct Elf32Section {
   uint32_t name, type, flags, addr, offset, size, link, info, addralign, entsize;
 };
-static_assert(sizeof(Elf64Header) == 64 && sizeof(Elf64Segment) == 56 && sizeof(Elf64Section) == 64);
-static_assert(sizeof(Elf32Header) == 52 && sizeof(Elf32Segment) == 32 && sizeof(Elf32Section) == 40);
+static_assert(sizeof(Elf64Header) == 64 && sizeof(Elf64Segment) == 56 &&
+              sizeof(Elf64Section) == 64);
+static_assert(sizeof(Elf32Header) == 52 && sizeof(Elf32Segment) == 32 &&
+              sizeof(Elf32Section) == 40);
 
 std::optional<int64_t> PeEnd(Handle handle) {
   uint32_t peOffset = 0, signature = 0;
@@ -95,8 +97,7 @@ std::optional<int64_t> ElfEnd(Handle handle) {
     Shdr section;
     if (!ReadValue(handle, header.shoff + int64_t{i} * header.shentsize, section))
       return std::nullopt;
-    if (section.type != kNoBits)
-      end = std::max<int64_t>(end, section.offset + section.size);
+    if (section.type != kNoBits) end = std::max<int64_t>(end, section.offset + section.size);
   }
   return end;
 }
@@ -107,7 +108,12 @@ std::optional<int64_t> ExecutableEnd(const platform::PathFile& handle) {
   unsigned char ident[kIdentSize] = {};
   if (!ReadAt(handle, 0, ident, sizeof ident)) return std::nullopt;
   if (ident[0] == 'M' && ident[1] == 'Z') return PeEnd(handle);
-  if (std::memcmp(ident, "\x7F" "ELF", 4) != 0 || ident[kData] != kLittleEndian) return std::nullopt;
+  if (std::memcmp(ident,
+                  "\x7F"
+                  "ELF",
+                  4) != 0 ||
+      ident[kData] != kLittleEndian)
+    return std::nullopt;
   if (ident[kClass] == kClass64) return ElfEnd<Elf64Header, Elf64Segment, Elf64Section>(handle);
   if (ident[kClass] == kClass32) return ElfEnd<Elf32Header, Elf32Segment, Elf32Section>(handle);
   return std::nullopt;

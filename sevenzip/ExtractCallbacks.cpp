@@ -83,8 +83,9 @@ HRESULT CODEC_CALL TMyArchiveExtractCallback::SetCompleted(const uint64_t* compl
   return result;
 }
 
-HRESULT CODEC_CALL TMyArchiveExtractCallback::GetStream(uint32_t index, ISequentialOutStream** outStream,
-                                             int32_t askExtractMode) noexcept {
+HRESULT CODEC_CALL TMyArchiveExtractCallback::GetStream(uint32_t index,
+                                                        ISequentialOutStream** outStream,
+                                                        int32_t askExtractMode) noexcept {
   if (!outStream) return E_INVALIDARG;
   *outStream = nullptr;
   FinishOutput(false);  // an item the codec left without a result
@@ -217,7 +218,8 @@ HRESULT CODEC_CALL TMyArchiveExtractCallback::PrepareOperation(int32_t) noexcept
   return S_OK;
 }
 
-HRESULT CODEC_CALL TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
+HRESULT CODEC_CALL
+TMyArchiveExtractCallback::SetOperationResult(int32_t resultEOperationResult) noexcept {
   const bool hadOutput = static_cast<bool>(FOutput);
   const bool placed = FinishOutput(resultEOperationResult == kOpOK);
   bool ok = true;

@@ -18,8 +18,10 @@ class TMyArchiveOpenCallback final
  public:
   explicit TMyArchiveOpenCallback(TSevenZip* Owner);
 
-  sevenzip::HRESULT CODEC_CALL SetTotal(const uint64_t* files, const uint64_t* bytes) noexcept override;
-  sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* files, const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetTotal(const uint64_t* files,
+                                        const uint64_t* bytes) noexcept override;
+  sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* files,
+                                            const uint64_t* bytes) noexcept override;
   sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;
 
  private:
@@ -38,7 +40,7 @@ class TMyArchiveExtractCallback final
   sevenzip::HRESULT CODEC_CALL SetTotal(uint64_t total) noexcept override;
   sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* completeValue) noexcept override;
   sevenzip::HRESULT CODEC_CALL GetStream(uint32_t index, sevenzip::ISequentialOutStream** outStream,
-                              int32_t askExtractMode) noexcept override;
+                                         int32_t askExtractMode) noexcept override;
   sevenzip::HRESULT CODEC_CALL PrepareOperation(int32_t askExtractMode) noexcept override;
   sevenzip::HRESULT CODEC_CALL SetOperationResult(int32_t resultEOperationResult) noexcept override;
   sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword(sevenzip::BSTR* Password) noexcept override;

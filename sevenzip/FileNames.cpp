@@ -100,7 +100,8 @@ bool WideForceDirectories(const std::string& path, uint32_t attr) {
   if (!WideForceDirectories(WideParentDir(s), 0)) return false;
   const platform::Result made = platform::CreateFolderWithAttributes(s, attr);
   // Made meanwhile by someone else is as good.
-  return made.ok() || (platform::ErrorOf(made) == platform::FsError::kExists && WideDirectoryExists(s));
+  return made.ok() ||
+         (platform::ErrorOf(made) == platform::FsError::kExists && WideDirectoryExists(s));
 }
 
 platform::Result WideCreateFile(const std::string& name, TFileAccess access,

@@ -8,7 +8,7 @@ TMyPendingFileStream::TMyPendingFileStream(std::unique_ptr<platform::PendingFile
     : FFile(std::move(file)) {}
 
 HRESULT CODEC_CALL TMyPendingFileStream::Write(const void* Data, uint32_t Size,
-                                    uint32_t* ProcessedSize) noexcept {
+                                               uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   if (!FFailure) return S_FALSE;
   if (!FFile) {

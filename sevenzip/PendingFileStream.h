@@ -16,7 +16,7 @@ class TMyPendingFileStream final
 
   // After a failed write every later one fails too, and nothing is written.
   sevenzip::HRESULT CODEC_CALL Write(const void* Data, uint32_t Size,
-                          uint32_t* ProcessedSize) noexcept override;
+                                     uint32_t* ProcessedSize) noexcept override;
 
   // The first write failure, if any.
   const platform::Result& Failure() const { return FFailure; }

@@ -63,14 +63,15 @@ void TMyStreamReader::CloseVolume(TFiles& volume) {
   volume.Handle.Close();
 }
 
-HRESULT CODEC_CALL TMyStreamReader::Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
+HRESULT CODEC_CALL TMyStreamReader::Read(void* Data, uint32_t Size,
+                                         uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   auto* out = static_cast<uint8_t*>(Data);
 
   // Reading past the end of a lone archive file: it continues in volumes.
   // A first file that could not be opened has nothing to continue.
-  if (FArchive && !FSizeKnown && !FMultivolume && Files.size() <= 1 &&
-      Files[0].Handle.valid() && arcPosition + Size > Files[0].Size) {
+  if (FArchive && !FSizeKnown && !FMultivolume && Files.size() <= 1 && Files[0].Handle.valid() &&
+      arcPosition + Size > Files[0].Size) {
     arcSize = arcPosition + Size;
     FSizeKnown = true;
     if (!OpenLastVolume()) return S_FALSE;
@@ -147,7 +148,8 @@ TMyStreamReader::TVolume TMyStreamReader::Measure(size_t k, int64_t start) {
   return OpenVolume(static_cast<int32_t>(k) + 1) ? TVolume::Known : TVolume::Missing;
 }
 
-HRESULT CODEC_CALL TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
+HRESULT CODEC_CALL TMyStreamReader::Seek(int64_t Offset, uint32_t SeekOrigin,
+                                         uint64_t* NewPosition) noexcept {
   int64_t position = arcPosition;
   switch (SeekOrigin) {
     case 0:

@@ -27,9 +27,10 @@ class TMyStreamReader final
   // `Owner` may be null for a plain source file.
   TMyStreamReader(TSevenZip* Owner, const std::string& sz, bool asArchive);
 
-  sevenzip::HRESULT CODEC_CALL Read(void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept override;
+  sevenzip::HRESULT CODEC_CALL Read(void* Data, uint32_t Size,
+                                    uint32_t* ProcessedSize) noexcept override;
   sevenzip::HRESULT CODEC_CALL Seek(int64_t Offset, uint32_t SeekOrigin,
-                         uint64_t* NewPosition) noexcept override;
+                                    uint64_t* NewPosition) noexcept override;
   sevenzip::HRESULT CODEC_CALL GetSize(uint64_t* Size) noexcept override;
 
   bool OpenVolume(int32_t Index);

@@ -70,7 +70,8 @@ bool TMyStreamWriter::CreateNextVolume() {
   return true;
 }
 
-HRESULT CODEC_CALL TMyStreamWriter::Write(const void* Data, uint32_t Size, uint32_t* ProcessedSize) noexcept {
+HRESULT CODEC_CALL TMyStreamWriter::Write(const void* Data, uint32_t Size,
+                                          uint32_t* ProcessedSize) noexcept {
   if (ProcessedSize) *ProcessedSize = 0;
   const auto* in = static_cast<const uint8_t*>(Data);
   uint32_t done = 0;
@@ -108,7 +109,8 @@ HRESULT CODEC_CALL TMyStreamWriter::Write(const void* Data, uint32_t Size, uint3
   return MyLastError ? S_FALSE : S_OK;
 }
 
-HRESULT CODEC_CALL TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin, uint64_t* NewPosition) noexcept {
+HRESULT CODEC_CALL TMyStreamWriter::Seek(int64_t Offset, uint32_t SeekOrigin,
+                                         uint64_t* NewPosition) noexcept {
   switch (SeekOrigin) {
     case 0:
       arcPosition = Offset;

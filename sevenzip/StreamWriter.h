@@ -35,9 +35,9 @@ class TMyStreamWriter final : public sevenzip::TInterfacedObject<sevenzip::IOutS
                                                         TOutputFile Module = {});
 
   sevenzip::HRESULT CODEC_CALL Write(const void* Data, uint32_t Size,
-                          uint32_t* ProcessedSize) noexcept override;
+                                     uint32_t* ProcessedSize) noexcept override;
   sevenzip::HRESULT CODEC_CALL Seek(int64_t Offset, uint32_t SeekOrigin,
-                         uint64_t* NewPosition) noexcept override;
+                                    uint64_t* NewPosition) noexcept override;
   sevenzip::HRESULT CODEC_CALL SetSize(uint64_t newSize) noexcept override;
 
   // Dates the files, applies permission bits and closes them. False when a

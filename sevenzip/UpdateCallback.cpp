@@ -106,8 +106,8 @@ HRESULT CODEC_CALL TMyArchiveUpdateCallback::SetCompleted(const uint64_t* comple
 }
 
 HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetUpdateItemInfo(uint32_t, int32_t* newData,
-                                                    int32_t* newProperties,
-                                                    uint32_t* indexInArchive) noexcept {
+                                                               int32_t* newProperties,
+                                                               uint32_t* indexInArchive) noexcept {
   if (newData) *newData = 1;
   if (newProperties) *newProperties = 1;
   if (indexInArchive) *indexInArchive = 0xFFFFFFFFu;
@@ -115,7 +115,7 @@ HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetUpdateItemInfo(uint32_t, int32_t
 }
 
 HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetProperty(uint32_t index, PROPID propID,
-                                              PROPVARIANT* value) noexcept {
+                                                         PROPVARIANT* value) noexcept {
   if (!value || index >= Files.size()) return E_INVALIDARG;
   try {
     FSevenZip->Codec().ClearVariant(*value);
@@ -158,7 +158,7 @@ HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetProperty(uint32_t index, PROPID 
 }
 
 HRESULT CODEC_CALL TMyArchiveUpdateCallback::GetStream(uint32_t index,
-                                            ISequentialInStream** inStream) noexcept {
+                                                       ISequentialInStream** inStream) noexcept {
   if (!inStream || index >= Files.size()) return E_INVALIDARG;
   *inStream = nullptr;
   try {
@@ -188,7 +188,7 @@ HRESULT CODEC_CALL TMyArchiveUpdateCallback::SetOperationResult(int32_t) noexcep
 }
 
 HRESULT CODEC_CALL TMyArchiveUpdateCallback::CryptoGetTextPassword2(int32_t* passwordIsDefined,
-                                                         BSTR* Password) noexcept {
+                                                                    BSTR* Password) noexcept {
   if (Password) *Password = nullptr;
   if (FPassword.empty()) {
     if (passwordIsDefined) *passwordIsDefined = 0;

@@ -18,15 +18,16 @@ class TMyArchiveUpdateCallback final
 
   sevenzip::HRESULT CODEC_CALL SetTotal(uint64_t total) noexcept override;
   sevenzip::HRESULT CODEC_CALL SetCompleted(const uint64_t* completeValue) noexcept override;
-  sevenzip::HRESULT CODEC_CALL GetUpdateItemInfo(uint32_t index, int32_t* newData, int32_t* newProperties,
-                                      uint32_t* indexInArchive) noexcept override;
+  sevenzip::HRESULT CODEC_CALL GetUpdateItemInfo(uint32_t index, int32_t* newData,
+                                                 int32_t* newProperties,
+                                                 uint32_t* indexInArchive) noexcept override;
   sevenzip::HRESULT CODEC_CALL GetProperty(uint32_t index, sevenzip::PROPID propID,
-                                sevenzip::PROPVARIANT* value) noexcept override;
-  sevenzip::HRESULT CODEC_CALL GetStream(uint32_t index,
-                              sevenzip::ISequentialInStream** inStream) noexcept override;
+                                           sevenzip::PROPVARIANT* value) noexcept override;
+  sevenzip::HRESULT CODEC_CALL
+  GetStream(uint32_t index, sevenzip::ISequentialInStream** inStream) noexcept override;
   sevenzip::HRESULT CODEC_CALL SetOperationResult(int32_t operationResult) noexcept override;
   sevenzip::HRESULT CODEC_CALL CryptoGetTextPassword2(int32_t* passwordIsDefined,
-                                           sevenzip::BSTR* Password) noexcept override;
+                                                      sevenzip::BSTR* Password) noexcept override;
 
   // Appends one item. The arrays grow as vectors do: a fixed step would copy
   // them all again every hundred items of a large tree.

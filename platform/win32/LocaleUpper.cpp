@@ -26,9 +26,8 @@ std::string InvariantUpper(const std::string& text) {
   const std::wstring wide = Utf8ToWide(text);
   if (wide.empty()) return text;
   const int size = static_cast<int>(wide.size());
-  const int length =
-      ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, nullptr, 0,
-                      nullptr, nullptr, 0);
+  const int length = ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size,
+                                     nullptr, 0, nullptr, nullptr, 0);
   if (length <= 0) return text;
   std::wstring upper(static_cast<size_t>(length), L'\0');
   if (::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, wide.data(), size, upper.data(),

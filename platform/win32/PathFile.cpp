@@ -35,8 +35,8 @@ std::wstring Wide(const std::string& path) {
 }
 
 // The attribute bits a folder may be given; the others describe what it is.
-constexpr DWORD kSettableAttributes =
-    FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN |
+                                      FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
 
 }  // namespace
 
@@ -67,9 +67,9 @@ Result PathFile::Open(const std::string& path, FileAccess access, FileDispositio
                                                                          : CREATE_NEW;
   // A folder cannot be opened without FILE_FLAG_BACKUP_SEMANTICS: it is
   // refused with ERROR_ACCESS_DENIED.
-  const HANDLE handle = ::CreateFileW(
-      Wide(path).c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
-      read ? FILE_SHARE_READ : 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      ::CreateFileW(Wide(path).c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
+                    read ? FILE_SHARE_READ : 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return LastError();
   file->handle_ = reinterpret_cast<intptr_t>(handle);
   return {};
@@ -141,10 +141,9 @@ Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info) {
   // another process holds without sharing is found as well.
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   if (!followLinks) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
-  const UniqueHandle handle(
-      ::CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    flags, nullptr));
+  const UniqueHandle handle(::CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                          nullptr, OPEN_EXISTING, flags, nullptr));
   if (!handle.valid()) return LastError();
   BY_HANDLE_FILE_INFORMATION file{};
   if (!::GetFileInformationByHandle(handle.get(), &file)) return LastError();

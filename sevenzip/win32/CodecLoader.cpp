@@ -3,8 +3,8 @@
 #include "platform/Text.h"
 #include "sevenzip/CodecLibrary.h"
 // After our declarations.
-#include <windows.h>
 #include <oleauto.h>
+#include <windows.h>
 
 namespace sevenzip {
 
@@ -53,15 +53,15 @@ TCodecLibrary::TCodecLibrary(const std::vector<std::string>& candidates)
         CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
   const HMODULE module = static_cast<HMODULE>(FHandle);
   // FARPROC stands for any export; these have the types the codec gives them.
-  FExports->CreateObject =
-      reinterpret_cast<TCreateObjectFunc>(reinterpret_cast<void*>(::GetProcAddress(module, "CreateObject")));
+  FExports->CreateObject = reinterpret_cast<TCreateObjectFunc>(
+      reinterpret_cast<void*>(::GetProcAddress(module, "CreateObject")));
   if (!FExports->CreateObject) {
     ::FreeLibrary(module);
     throw ECodecLibraryError(
         CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
   }
   // The version, where the library says it (7-Zip 9.x did not).
-  using GetModulePropFunc = HRESULT(CODEC_CALL*)(PROPID propID, PROPVARIANT* value);
+  using GetModulePropFunc = HRESULT(CODEC_CALL*)(PROPID propID, PROPVARIANT * value);
   const auto getModuleProp = reinterpret_cast<GetModulePropFunc>(
       reinterpret_cast<void*>(::GetProcAddress(module, "GetModuleProp")));
   PROPVARIANT version{};

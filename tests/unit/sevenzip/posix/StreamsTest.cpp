@@ -64,7 +64,7 @@ TEST(StreamReader, GuessesTheLastVolumeAndOpensTheOthersOnDemand) {
   ASSERT_EQ(volumes.size(), 5u);
   EXPECT_EQ(volumes[4].Name, dir / "v.7z.005");
   EXPECT_TRUE(volumes[4].Handle.valid());
-  EXPECT_TRUE(volumes[1].Handle.valid());  // the read went on into volume 2
+  EXPECT_TRUE(volumes[1].Handle.valid());   // the read went on into volume 2
   EXPECT_FALSE(volumes[2].Handle.valid());  // placeholders until read
   EXPECT_FALSE(volumes[3].Handle.valid());
   EXPECT_EQ(volumes[3].Size, 0);

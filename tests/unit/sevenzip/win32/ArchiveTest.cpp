@@ -33,11 +33,12 @@ TEST_F(Archives, WhatAddMakesListsTestsAndExtractsBack) {
   ASSERT_EQ(reader.List(), 7);
   EXPECT_EQ(reader.NumberOfFiles(), 7);
   const std::vector<std::string>& names = reader.Files().WStrings;
-  for (const char* name : {"a.txt", "sub\\", "sub\\deeper\\", "sub\\deeper\\한글 이름.txt", "empty\\"})
+  for (const char* name :
+       {"a.txt", "sub\\", "sub\\deeper\\", "sub\\deeper\\한글 이름.txt", "empty\\"})
     EXPECT_NE(std::find(names.begin(), names.end(), name), names.end()) << name;
-  EXPECT_EQ(methods["sub"], "None");        // a folder, without its backslash
+  EXPECT_EQ(methods["sub"], "None");  // a folder, without its backslash
   EXPECT_EQ(methods["sub\\empty.txt"], "None");
-  EXPECT_EQ(methods["a.txt"], "Copy");      // SAVE stores
+  EXPECT_EQ(methods["a.txt"], "Copy");  // SAVE stores
   EXPECT_GE(reader.GetIndexByFilename("SUB\\NUMBERS.BIN"), 0);
   EXPECT_EQ(reader.GetIndexByFilename("\\sub\\numbers.bin"), -1);
 
@@ -152,9 +153,9 @@ TEST_F(Archives, DamagedDataIsReportedAndNeverReplacesAGoodFile) {
   RecordMessages(z, messages);
   EXPECT_NE(ExtractAll(z, archive, dir / "out"), 0);
   EXPECT_EQ(ReadFile(dir / "out\\sub\\numbers.txt"), "good");
-  EXPECT_NE(std::find(messages.begin(), messages.end(),
-                      "3 CRC Error " + (dir / "out\\sub\\numbers.txt")),
-            messages.end());
+  EXPECT_NE(
+      std::find(messages.begin(), messages.end(), "3 CRC Error " + (dir / "out\\sub\\numbers.txt")),
+      messages.end());
 }
 
 TEST_F(Archives, MissingArchivesAndProgramsWithoutOneAreNotOpened) {
@@ -170,10 +171,10 @@ TEST_F(Archives, MissingArchivesAndProgramsWithoutOneAreNotOpened) {
   WriteFile(dir / "plain.exe", ReadFile(ProgramFolder() + "7za.dll"));
   EXPECT_EQ(ExtractAll(z, dir / "plain.exe", dir / "out"), -1);
   EXPECT_EQ(z.ErrCode(), 7);
-  EXPECT_EQ(messages, (std::vector<std::string>{
-                          "1 File not found " + (dir / "missing.7z"),
-                          "1 File not found " + (dir / "missing.7z"),
-                          "7 File is not an 7z SFX archive " + (dir / "plain.exe")}));
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"1 File not found " + (dir / "missing.7z"),
+                                      "1 File not found " + (dir / "missing.7z"),
+                                      "7 File is not an 7z SFX archive " + (dir / "plain.exe")}));
   EXPECT_FALSE(Exists(dir / "out"));
 }
 

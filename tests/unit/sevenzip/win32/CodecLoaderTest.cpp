@@ -39,9 +39,9 @@ TEST(CodecLoader, TheLibraryIsLoadedByItsPlainNameFromTheProgramFolder) {
   wchar_t path[MAX_PATH] = {};
   ASSERT_GT(GetModuleFileNameW(module, path, MAX_PATH), 0u);
   const std::string loaded = platform::WideToUtf8(path);
-  EXPECT_EQ(CompareStringOrdinal(platform::Utf8ToWide(loaded).c_str(), -1,
-                                 platform::Utf8ToWide(sevenzip_test::ProgramFolder() + "7za.dll").c_str(),
-                                 -1, TRUE),
+  EXPECT_EQ(CompareStringOrdinal(
+                platform::Utf8ToWide(loaded).c_str(), -1,
+                platform::Utf8ToWide(sevenzip_test::ProgramFolder() + "7za.dll").c_str(), -1, TRUE),
             CSTR_EQUAL)
       << loaded;
 }
@@ -51,7 +51,8 @@ TEST(CodecLoader, UnusableLibrariesFailConstructionWithTheMessage) {
   EXPECT_EQ(ConstructionError({"kernel32.dll"}), kMissing);  // loads, but no CreateObject
   EXPECT_EQ(ConstructionError({sevenzip_test::Native(FAKE_CODEC_NO_CREATE)}), kMissing);
   const std::string noHandler = sevenzip_test::Native(FAKE_CODEC_NO_HANDLER);
-  EXPECT_EQ(ConstructionError({noHandler}), "Could not create the 7z archive handler of " + noHandler);
+  EXPECT_EQ(ConstructionError({noHandler}),
+            "Could not create the 7z archive handler of " + noHandler);
   EXPECT_EQ(ConstructionError({"C:\\nonexistent\\7za.dll", "7za.dll"}), "(constructed)");
 }
 

@@ -63,7 +63,7 @@ TEST(FileNames, ForceDirectoriesGivesTheDeepestFolderItsAttributes) {
   EXPECT_TRUE(WideDirectoryExists(dir / "a\\b"));
   EXPECT_NE(Attributes(deep) & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_EQ(Attributes(dir / "a\\b") & FILE_ATTRIBUTE_HIDDEN, 0u);
-  EXPECT_TRUE(WideForceDirectories(deep, 0));  // already there
+  EXPECT_TRUE(WideForceDirectories(deep, 0));    // already there
   EXPECT_TRUE(WideForceDirectories("C:\\", 0));  // a root
   EXPECT_TRUE(WideForceDirectories("C:", 0));
   WriteFile(dir / "file", "x");

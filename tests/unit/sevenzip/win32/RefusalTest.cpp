@@ -37,7 +37,8 @@ TEST(Refusals, StoredNamesThatClimbOrNameARootAreRefused) {
   EXPECT_EQ(tree[2], "out/ok.txt");
   EXPECT_EQ(Exists("C:\\abs.txt"), absExisted);
   const std::string out = dir / "out\\";
-  for (const char* name : {"..\\climb.txt", "C:\\abs.txt", "\\\\server\\share\\unc.txt", "D:drive.txt"})
+  for (const char* name :
+       {"..\\climb.txt", "C:\\abs.txt", "\\\\server\\share\\unc.txt", "D:drive.txt"})
     EXPECT_TRUE(Has(messages, "11 Could not create file " + out + name)) << name;
   EXPECT_EQ(messages.size(), 4u) << ::testing::PrintToString(messages);
 }

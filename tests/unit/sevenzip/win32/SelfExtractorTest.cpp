@@ -117,9 +117,9 @@ TEST_F(SelfExtractors, AnExistingProgramIsNeverReplaced) {
   EXPECT_FALSE(z.Convert7ztoSFX(dir / "plain.7z"));
   EXPECT_EQ(z.ErrCode(), 8);
   EXPECT_EQ(ReadFile(dir / "plain.exe"), "mine");
-  EXPECT_EQ(messages, (std::vector<std::string>{
-                          "9 Could not create SFX " + (dir / "setup.exe"),
-                          "8 SFXModule error ( Not found ) " + (dir / "named.7z")}));
+  EXPECT_EQ(messages,
+            (std::vector<std::string>{"9 Could not create SFX " + (dir / "setup.exe"),
+                                      "8 SFXModule error ( Not found ) " + (dir / "named.7z")}));
 }
 
 }  // namespace

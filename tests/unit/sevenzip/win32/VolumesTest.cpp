@@ -30,7 +30,8 @@ class Volumes : public ::testing::Test {
 
 TEST_F(Volumes, AreWrittenNamedAndReadBackAcrossTheirFiles) {
   MakeSet();
-  ASSERT_EQ(names, (std::vector<std::string>{dir / "x.7z.001", dir / "x.7z.002", dir / "x.7z.003"}));
+  ASSERT_EQ(names,
+            (std::vector<std::string>{dir / "x.7z.001", dir / "x.7z.002", dir / "x.7z.003"}));
   EXPECT_EQ(SizeOf(names[0]), 100000);
   EXPECT_EQ(SizeOf(names[1]), 100000);
   EXPECT_GT(SizeOf(names[2]), 50000);

@@ -48,8 +48,9 @@ class THandleHolder final : public THeldFile {
 }  // namespace
 
 std::unique_ptr<THeldFile> HoldWithoutSharing(const std::string& path) {
-  const HANDLE handle = CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                    0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle =
+      CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                  OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return nullptr;
   return std::make_unique<THandleHolder>(handle);
 }
