@@ -3,8 +3,9 @@
 #include "platform/Text.h"
 #include "sevenzip/CodecLibrary.h"
 // After our declarations.
-#include <oleauto.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <oleauto.h>
 
 namespace sevenzip {
 
