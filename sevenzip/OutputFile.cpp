@@ -68,20 +68,23 @@ platform::Result TOutputFile::CopyBeside(const std::string& source, const std::s
   FName = name;
   const std::string folder = platform::FolderOf(name);
   const std::string target = WideExtractFileName(name);
-  platform::Result result;
+  // Taken only when a gone process that had our id left that name.
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::string temporary = folder + platform::TemporaryName(target);
+    if (WideFileExists(temporary)) continue;
     if (platform::CopyFile(source, temporary, true)) {
       FTemporary = temporary;
       return WideCreateFile(temporary, TFileAccess::kReadWrite, TFileDisposition::kOpenExisting,
                             &FFile);
     }
-    // Why the copy failed: the source, or a name already taken.
+    // A copy cut short leaves its start behind.
+    platform::DeleteFile(temporary);
+    // Why: the source itself, or the writing.
     platform::PathFile probe;
-    result = WideCreateFile(source, TFileAccess::kRead, TFileDisposition::kOpenExisting, &probe);
-    if (!result) return result;
-    if (!WideFileExists(temporary))
-      return platform::Refused(platform::FsError::kOther, "cannot copy " + source);
+    const platform::Result readable =
+        WideCreateFile(source, TFileAccess::kRead, TFileDisposition::kOpenExisting, &probe);
+    if (!readable) return readable;
+    return platform::Refused(platform::FsError::kOther, "cannot copy " + source + " to " + name);
   }
   return platform::Refused(platform::FsError::kExists, "no free temporary name beside " + name);
 }

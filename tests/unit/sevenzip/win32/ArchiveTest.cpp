@@ -57,6 +57,31 @@ TEST_F(Archives, WhatAddMakesListsTestsAndExtractsBack) {
   EXPECT_EQ(MTimeSeconds(dir / "out\\a.txt"), kOldTime);
 }
 
+TEST_F(Archives, WithoutARootNamesLoseTheirDriveOrKeepItsLetter) {
+  WriteFile(dir / "src\\f.txt", "f");
+  const std::string path = dir / "src\\f.txt";
+  ASSERT_EQ(path[1], ':');
+  struct Case {
+    AddOpts options;
+    std::string stored;
+  } cases[] = {
+      {0, path.substr(3)},                                          // C:\dir\f: dir\f
+      {AddIncludeDriveLetter, path.substr(0, 1) + path.substr(2)},  // C\dir\f
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.stored);
+    TSevenZip z;
+    z.SetSZFileName(dir / "x.7z");
+    z.Files().AddString(path);
+    z.SetAddOptions(c.options);
+    ASSERT_EQ(z.Add(), 0);
+    TSevenZip reader;
+    reader.SetSZFileName(dir / "x.7z");
+    ASSERT_EQ(reader.List(), 1);
+    EXPECT_EQ(reader.Files().WStrings, std::vector<std::string>{c.stored});
+  }
+}
+
 TEST_F(Archives, EveryMethodOfThe7zCommandExtracts) {
   for (const char* method : {"Copy", "LZMA", "LZMA2", "PPMd", "BZip2", "Deflate"}) {
     SCOPED_TRACE(method);
