@@ -3,7 +3,7 @@
 # sevenzip_win_fixtures, run on the host).
 updater_add_test(sevenzip_archive_tests LABEL integration
   SOURCES ArchiveFixtures.cpp StreamsTest.cpp win32/WinFixtures.cpp win32/StreamsTest.cpp
-          win32/ArchiveTest.cpp win32/AddTest.cpp
+          win32/ArchiveTest.cpp win32/AddTest.cpp win32/ExtractTest.cpp
           win32/VolumesTest.cpp win32/SelfExtractorTest.cpp win32/RefusalTest.cpp
   LIBS sevenzip test_tools)
 target_include_directories(sevenzip_archive_tests PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
