@@ -1,14 +1,19 @@
-#include "ui/GlyphButton.h"
+#include "ui/qt/GlyphButton.h"
 
 #include <QPainter>
 
 #include <algorithm>
 
+#include "ui/FrameDesign.h"
+
 namespace {
 
-const QColor kGlyphColour(163, 163, 163);
-const QColor kDisabledGlyph(190, 190, 190, 125);
-const QColor kHoverShade(0, 0, 0, 10);
+using namespace FrameDesign;
+
+const QColor kGlyph(kGlyphColour.R, kGlyphColour.G, kGlyphColour.B);
+const QColor kDisabledGlyph(kDisabledGlyphColour.R, kDisabledGlyphColour.G,
+                            kDisabledGlyphColour.B, kDisabledGlyphOpacity);
+const QColor kHoverShade(0, 0, 0, kHoverShadeOpacity);
 
 }  // namespace
 
@@ -50,7 +55,7 @@ void TGlyphButton::paintEvent(QPaintEvent*) {
   const bool active = isEnabled() && (hovered_ || isDown());
   if (active) painter.fillRect(rect(), kHoverShade);
 
-  QColor colour = kGlyphColour;
+  QColor colour = kGlyph;
   if (!isEnabled())
     colour = kDisabledGlyph;
   else if (!active)

@@ -7,7 +7,7 @@
 #include <QPixmap>
 #include <QTest>
 
-#include "tests/unit/ui/QtTestEnvironment.h"
+#include "tests/unit/ui/qt/QtTestEnvironment.h"
 #include "updater/untUpdaterMain.h"
 
 namespace {

@@ -1,4 +1,6 @@
-#include "ui/QVGDIUtil.h"
+#include "ui/qt/QVGDIUtil.h"
+
+#include "ui/AlphaMath.h"
 
 #include <pixman.h>
 
@@ -10,17 +12,6 @@
 static_assert(std::endian::native == std::endian::little);
 
 namespace {
-
-// c / a x 255 rounded half to even, in exact integer arithmetic; c x 255 when
-// a is 0. Only the low 8 bits are kept, as the conversion stores them.
-uint8_t Unpremultiply(uint8_t c, uint8_t a) {
-  if (a == 0) return static_cast<uint8_t>(c * 255);
-  const unsigned numerator = c * 255u;
-  unsigned quotient = numerator / a;
-  const unsigned twiceRemainder = 2 * (numerator % a);
-  if (twiceRemainder > a || (twiceRemainder == a && (quotient & 1))) ++quotient;
-  return static_cast<uint8_t>(quotient);
-}
 
 struct FilterParams {
   pixman_fixed_t* values = nullptr;

@@ -3,7 +3,7 @@
 
 #include <QImage>
 
-#include "ui/QVGDIUtil.h"
+#include "ui/qt/QVGDIUtil.h"
 
 // The pictures are resources of the ui library.
 static void LinkArtwork() {

@@ -1,4 +1,4 @@
-#include "ui/Fonts.h"
+#include "ui/qt/Fonts.h"
 
 #include <QStringList>
 

@@ -1,4 +1,4 @@
-#include "ui/EllipsisLabel.h"
+#include "ui/qt/EllipsisLabel.h"
 
 #include <QPainter>
 

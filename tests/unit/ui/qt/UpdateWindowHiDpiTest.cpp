@@ -2,7 +2,7 @@
 // "b96" lies to its right).
 #include <gtest/gtest.h>
 
-#include "tests/unit/ui/QtTestEnvironment.h"
+#include "tests/unit/ui/qt/QtTestEnvironment.h"
 #include "updater/untUpdaterMain.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // One QApplication for a window suite, made the way the program makes it: Qt's
 // own high-DPI scaling off. The platform and its screens come from
 // QT_QPA_PLATFORM, set by the test's CMake entry.
-#include "tests/unit/ui/QtTestEnvironment.h"
+#include "tests/unit/ui/qt/QtTestEnvironment.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <QDir>
 #include <QTest>
 
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 
 namespace {
 

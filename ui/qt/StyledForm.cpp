@@ -1,4 +1,4 @@
-#include "ui/StyledForm.h"
+#include "ui/qt/StyledForm.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -6,7 +6,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 
 TStyledForm::TStyledForm(QWidget* form)
     : QObject(form), form_(form), formPPI_(ScreenPPI(form->screen())) {

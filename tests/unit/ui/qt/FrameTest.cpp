@@ -10,8 +10,8 @@
 
 #include <memory>
 
-#include "tests/unit/ui/QtTestEnvironment.h"
-#include "ui/untZelvarForm.h"
+#include "tests/unit/ui/qt/QtTestEnvironment.h"
+#include "ui/qt/untZelvarForm.h"
 
 namespace {
 

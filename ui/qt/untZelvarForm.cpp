@@ -1,4 +1,4 @@
-#include "ui/untZelvarForm.h"
+#include "ui/qt/untZelvarForm.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -9,14 +9,20 @@
 
 #include <cmath>
 
-#include "ui/Fonts.h"
-#include "ui/HighDpi.h"
-#include "ui/QVGDIUtil.h"
+#include "ui/CaptionLayout.h"
+#include "ui/FrameDesign.h"
+#include "ui/qt/Fonts.h"
+#include "ui/qt/HighDpi.h"
+#include "ui/qt/QVGDIUtil.h"
 
 namespace {
 
-const QColor kCaptionBarColour(241, 241, 241);
-const QColor kCaptionTextColour(48, 48, 48);
+QColor Colour(FrameDesign::TRgb rgb) {
+  return QColor(rgb.R, rgb.G, rgb.B);
+}
+
+const QColor kCaptionBarColour = Colour(FrameDesign::kCaptionBarColour);
+const QColor kCaptionTextColour = Colour(FrameDesign::kCaptionTextColour);
 const QColor kActiveBorder(180, 180, 180);
 const QColor kInactiveBorder(210, 210, 210);
 constexpr int kBorder = 1;      // the thin line standing in for the platform frame
@@ -83,18 +89,19 @@ void TZelvarForm::SetUpForm() {
   // Design values of the buttons; the close glyph starts fully opaque, the
   // others dimmed until the first activation change.
   FormMinButton->SetGlyph(TGlyphButton::gkMinimize);
-  FormMinButton->SetGlyphSize(16);
-  FormMinButton->SetGlyphOpacity(200);
+  FormMinButton->SetGlyphSize(FrameDesign::kMinGlyph);
+  FormMinButton->SetGlyphOpacity(FrameDesign::kOtherOpacityAtStart);
   FormMaxButton->SetGlyph(TGlyphButton::gkMaximize);
-  FormMaxButton->SetGlyphSize(14);
-  FormMaxButton->SetGlyphOpacity(200);
+  FormMaxButton->SetGlyphSize(FrameDesign::kMaxGlyph);
+  FormMaxButton->SetGlyphOpacity(FrameDesign::kOtherOpacityAtStart);
   FormCloseButton->SetGlyph(TGlyphButton::gkClose);
-  FormCloseButton->SetGlyphSize(9);
-  FormCloseButton->SetGlyphOpacity(255);
+  FormCloseButton->SetGlyphSize(FrameDesign::kCloseGlyph);
+  FormCloseButton->SetGlyphOpacity(FrameDesign::kCloseOpacityAtStart);
 
   // Design pictures: the 1x logo, and the default icon at 24 x 25.
   FormLogo->setPixmap(QPixmap::fromImage(FormImageList[0]));
-  if (auto icon = ScalePng(&FormImageList[4], 24, 25))
+  if (auto icon = ScalePng(&FormImageList[FrameDesign::kDefaultIconIndex], FrameDesign::kIconWidth,
+                           FrameDesign::kIconHeight))
     FormIcon->setPixmap(QPixmap::fromImage(*icon));
 
   for (QWidget* dragArea : {static_cast<QWidget*>(FormCaptionBar), static_cast<QWidget*>(FormLogo),
@@ -154,73 +161,69 @@ void TZelvarForm::SetFormIcon(const QImage& Icon) {
 // scPanel1 follows its icon; the icon sits a pixel below the panel's middle.
 void TZelvarForm::PlaceFormIcon() {
   iconPlaced_ = true;
-  scPanel1->resize(DPIVal(5) + FormIcon->width(), FormCaptionBar->height());
-  FormIcon->move(DPIVal(5), (scPanel1->height() - FormIcon->height()) / 2 + 1);
+  scPanel1->resize(IconPanelWidth(DPIVal(5), FormIcon->width()), FormCaptionBar->height());
+  FormIcon->move(DPIVal(5), IconTop(scPanel1->height(), FormIcon->height()));
 }
 
 void TZelvarForm::ScaleCaptionBar() {
-  FormCaptionBar->resize(FormCaptionBar->width(), MulDivRound(26, StyledForm->CurrentPPI(), 96));
-  FormMinButton->SetGlyphSize(DPIVal(18));
-  FormMaxButton->SetGlyphSize(DPIVal(15));
-  FormCloseButton->SetGlyphSize(DPIVal(11));
+  const TCaptionMetrics m = ScaledCaptionMetrics(StyledForm->CurrentPPI());
+  FormCaptionBar->resize(FormCaptionBar->width(), m.BarHeight);
+  FormMinButton->SetGlyphSize(m.MinGlyph);
+  FormMaxButton->SetGlyphSize(m.MaxGlyph);
+  FormCloseButton->SetGlyphSize(m.CloseGlyph);
   for (TGlyphButton* button : {FormMinButton, FormMaxButton, FormCloseButton})
-    button->resize(DPIVal(28), button->height());
+    button->resize(m.ButtonWidth, button->height());
 
   // Always from the unscaled sources, never from a picture scaled before.
-  if (auto logo = ScalePng(&FormImageList[3], DPIVal(48), DPIVal(20))) {
+  if (auto logo =
+          ScalePng(&FormImageList[FrameDesign::kLogoSourceIndex], m.LogoWidth, m.LogoHeight)) {
     FormLogo->setPixmap(QPixmap::fromImage(*logo));
     FormLogo->resize(logo->width(), FormLogo->height());
   }
-  const QImage* iconSource = OrgFormIcon ? &*OrgFormIcon : &FormImageList[4];
-  if (auto icon = ScalePng(iconSource, DPIVal(16), DPIVal(16))) {
+  const QImage* iconSource =
+      OrgFormIcon ? &*OrgFormIcon : &FormImageList[FrameDesign::kDefaultIconIndex];
+  if (auto icon = ScalePng(iconSource, m.IconSize, m.IconSize)) {
     FormIcon->setPixmap(QPixmap::fromImage(*icon));
     FormIcon->resize(icon->size());
   }
   PlaceFormIcon();
-  logoMargin_ = DPIVal(12);
-  captionMargin_ = DPIVal(5);
-  FormCaption->setFont(FrameFont(-DPIVal(-15)));
+  logoMargin_ = m.LogoMargin;
+  captionMargin_ = m.CaptionMargin;
+  FormCaption->setFont(FrameFont(-m.FontHeight));
   LayoutCaptionBar();
 }
 
-// Left to right: logo, icon panel, title; right to left: close, maximize,
-// minimize. Hidden elements take no room.
 void TZelvarForm::LayoutCaptionBar() {
   FormCaptionBar->setGeometry(kBorder, kBorder, width() - 2 * kBorder, FormCaptionBar->height());
-  const int barHeight = FormCaptionBar->height();
-  const int topMargin = DPIVal(2);
-
-  int left = 0;
-  if (!FormLogo->isHidden()) {
-    left += logoMargin_;
-    FormLogo->setGeometry(left, topMargin, FormLogo->width(), barHeight - topMargin);
-    left += FormLogo->width();
-  }
-  scPanel1->setGeometry(left, 0, scPanel1->width(), barHeight);
+  const TCaptionLayout layout = LayoutCaption({
+      .BarWidth = FormCaptionBar->width(),
+      .BarHeight = FormCaptionBar->height(),
+      .TopMargin = DPIVal(FrameDesign::kTopMargin),
+      .LogoVisible = !FormLogo->isHidden(),
+      .LogoWidth = FormLogo->width(),
+      .LogoMargin = logoMargin_,
+      .PanelWidth = scPanel1->width(),
+      .CaptionVisible = !FormCaption->isHidden(),
+      .CaptionMargin = captionMargin_,
+      .CloseVisible = !FormCloseButton->isHidden(),
+      .MaxVisible = !FormMaxButton->isHidden(),
+      .MinVisible = !FormMinButton->isHidden(),
+      .CloseWidth = FormCloseButton->width(),
+      .MaxWidth = FormMaxButton->width(),
+      .MinWidth = FormMinButton->width(),
+      .MaxTop = DPIVal(FrameDesign::kMaxTop),
+      .MaxGap = DPIVal(FrameDesign::kMaxLeftMargin),
+  });
+  auto place = [](QWidget* widget, const TCaptionBox& box) {
+    widget->setGeometry(box.Left, box.Top, box.Width, box.Height);
+  };
+  if (!FormLogo->isHidden()) place(FormLogo, layout.Logo);
+  place(scPanel1, layout.Panel);
   if (!iconPlaced_) FormIcon->move((scPanel1->width() - FormIcon->width()) / 2, 0);
-  left += scPanel1->width();
-
-  int right = FormCaptionBar->width();
-  if (!FormCloseButton->isHidden()) {
-    right -= 1;
-    right -= FormCloseButton->width();
-    FormCloseButton->setGeometry(right, 0, FormCloseButton->width(), barHeight);
-  }
-  if (!FormMaxButton->isHidden()) {
-    const int top = DPIVal(1);
-    right -= FormMaxButton->width();
-    FormMaxButton->setGeometry(right, top, FormMaxButton->width(), barHeight - top);
-    right -= DPIVal(2);
-  }
-  if (!FormMinButton->isHidden()) {
-    right -= FormMinButton->width();
-    FormMinButton->setGeometry(right, 0, FormMinButton->width(), barHeight);
-  }
-
-  if (!FormCaption->isHidden()) {
-    left += captionMargin_;
-    FormCaption->setGeometry(left, topMargin, std::max(0, right - left), barHeight - topMargin);
-  }
+  if (!FormCloseButton->isHidden()) place(FormCloseButton, layout.Close);
+  if (!FormMaxButton->isHidden()) place(FormMaxButton, layout.Max);
+  if (!FormMinButton->isHidden()) place(FormMinButton, layout.Min);
+  if (!FormCaption->isHidden()) place(FormCaption, layout.Caption);
 }
 
 void TZelvarForm::resizeEvent(QResizeEvent* event) {
@@ -359,9 +362,10 @@ void TZelvarForm::on_StyledForm_DWMClientRestore() {
 
 void TZelvarForm::on_StyledForm_ChangeActive() {
   const bool active = isActiveWindow();
-  FormCloseButton->SetGlyphOpacity(active ? 255 : 150);
-  FormMinButton->SetGlyphOpacity(active ? 190 : 120);
-  FormMaxButton->SetGlyphOpacity(active ? 190 : 120);
+  using namespace FrameDesign;
+  FormCloseButton->SetGlyphOpacity(active ? kCloseOpacityActive : kCloseOpacityInactive);
+  FormMinButton->SetGlyphOpacity(active ? kOtherOpacityActive : kOtherOpacityInactive);
+  FormMaxButton->SetGlyphOpacity(active ? kOtherOpacityActive : kOtherOpacityInactive);
   update();
 }
 
@@ -376,92 +380,28 @@ void TZelvarForm::on_StyledForm_ChangeScale(double) {
 void TZelvarForm::on_ActionEsc_triggered() {}
 
 void TZelvarForm::ShowOwner(QWidget* AOwner, TFormDirection Direction) {
-  // Only the centred placements can do without an owner.
-  if (!AOwner && Direction != fdPrimaryCenter) Direction = fdCenter;
-
-  const int W = width();
-  const int H = height();
   QScreen* primary = QGuiApplication::primaryScreen();
-  const QRect primaryRect = primary->geometry();
+  auto rect = [](const QRect& r) { return TScreenRect{r.x(), r.y(), r.width(), r.height()}; };
 
-  QRect O;
-  int CW = 0;
-  QRect workArea = primary->availableGeometry();
+  TOwnerPlacement placement;
+  placement.Direction = Direction;
+  placement.W = width();
+  placement.H = height();
+  placement.HasOwner = AOwner != nullptr;
+  placement.WorkArea = rect(primary->availableGeometry());
+  placement.Primary = rect(primary->geometry());
   if (AOwner) {
-    O = AOwner->frameGeometry();
-    CW = AOwner->width();
+    const QRect O = AOwner->frameGeometry();
+    placement.Owner = rect(O);
+    placement.OwnerClientWidth = AOwner->width();
     QScreen* ownerScreen = QGuiApplication::screenAt(O.center());
     if (!ownerScreen) ownerScreen = AOwner->screen();
-    workArea = ownerScreen->availableGeometry();
+    placement.WorkArea = rect(ownerScreen->availableGeometry());
   }
-  // Right and Bottom lie just past the area, as the platform's rectangles have them.
-  const int waLeft = workArea.x();
-  const int waTop = workArea.y();
-  const int waRight = workArea.x() + workArea.width();
-  const int waBottom = workArea.y() + workArea.height();
-  const int waWidth = workArea.width();
+  if (placement.Direction == fdPrimaryCenter) setScreen(primary);
 
-  int Left = 0;
-  int Top = 0;
-  auto bottomCheck = [&] {
-    if (Top + H > waBottom) Top = waBottom - H;
-  };
-  auto leftOrCentre = [&] {
-    if (Left + W > waRight)
-      Left = O.x() - W - 1 > waLeft ? O.x() - W - 1 : waLeft + (waWidth - W) / 2;
-  };
-  auto rightSide = [&] {
-    if (Left < waLeft) Left = O.x() + O.width() + 1;
-  };
-
-  switch (Direction) {
-    case fdRight:
-      Top = O.y();
-      Left = O.x() + CW;
-      bottomCheck();
-      leftOrCentre();
-      break;
-    case fdCenter:
-      if (AOwner) {
-        Left = O.x() + (O.width() - W) / 2;
-        Top = O.y() + (O.height() - H) / 2;
-      } else {
-        Left = primaryRect.x() + (primaryRect.width() - W) / 2;
-        Top = primaryRect.y() + (primaryRect.height() - H) / 2;
-      }
-      break;
-    case fdLeft:
-      Top = O.y();
-      Left = O.x() - W - 1;
-      bottomCheck();
-      rightSide();
-      break;
-    case fdLeftBottom:
-      Top = O.y() + O.height() - H;
-      Left = O.x() - W - 1;
-      bottomCheck();
-      rightSide();
-      break;
-    case fdRightBottom:
-      Top = O.y() + O.height() - H;
-      Left = O.x() + O.width() + 1;
-      bottomCheck();
-      leftOrCentre();
-      break;
-    case fdPrimaryCenter:
-      setScreen(primary);
-      Left = primaryRect.x() + (primaryRect.width() - W) / 2;
-      Top = primaryRect.y() + (primaryRect.height() - H) / 2;
-      break;
-  }
-
-  if (AOwner) {
-    if (Left < waLeft - 100 || Left > waRight - 100)
-      Left = primaryRect.x() + (primaryRect.width() - W) / 2;
-    if (Top < waTop) Top = waTop;
-  }
-
-  move(Left, Top);
+  const TScreenPoint position = PlaceBesideOwner(placement);
+  move(position.Left, position.Top);
   show();
   ScaleCaptionBar();
 }

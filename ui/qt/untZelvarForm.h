@@ -9,11 +9,9 @@
 #include <optional>
 #include <vector>
 
-#include "ui/StyledForm.h"
+#include "ui/Placement.h"
+#include "ui/qt/StyledForm.h"
 #include "ui_untZelvarForm.h"
-
-// Placement of a window beside, or centred on, its owner.
-enum TFormDirection { fdRight, fdCenter, fdLeft, fdLeftBottom, fdRightBottom, fdPrimaryCenter };
 
 // The product's frameless window: its own caption bar with a wide logo or an
 // icon and title, glyph buttons, DPI scaling of every caption-bar length, and

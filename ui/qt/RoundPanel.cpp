@@ -1,4 +1,4 @@
-#include "ui/RoundPanel.h"
+#include "ui/qt/RoundPanel.h"
 
 #include <QPainter>
 #include <QPainterPath>
