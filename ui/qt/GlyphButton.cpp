@@ -11,8 +11,8 @@ namespace {
 using namespace FrameDesign;
 
 const QColor kGlyph(kGlyphColour.R, kGlyphColour.G, kGlyphColour.B);
-const QColor kDisabledGlyph(kDisabledGlyphColour.R, kDisabledGlyphColour.G,
-                            kDisabledGlyphColour.B, kDisabledGlyphOpacity);
+const QColor kDisabledGlyph(kDisabledGlyphColour.R, kDisabledGlyphColour.G, kDisabledGlyphColour.B,
+                            kDisabledGlyphOpacity);
 const QColor kHoverShade(0, 0, 0, kHoverShadeOpacity);
 
 }  // namespace
