@@ -15,6 +15,10 @@ inline constexpr int kClientHeight = 338;
 inline constexpr int kTextFontHeight = 11;  // Tahoma, the window's default text
 
 inline constexpr TRgb kBackground{255, 255, 255};
+// The thin line that stands in for the platform's frame.
+inline constexpr int kBorder = 1;
+inline constexpr TRgb kActiveBorder{180, 180, 180};
+inline constexpr TRgb kInactiveBorder{210, 210, 210};
 inline constexpr TRgb kCaptionBarColour{241, 241, 241};
 inline constexpr TRgb kCaptionTextColour{48, 48, 48};
 inline constexpr TRgb kGlyphColour{163, 163, 163};

@@ -1,5 +1,7 @@
 #include "ui/Placement.h"
 
+#include <cstdlib>
+
 TScreenPoint PlaceBesideOwner(const TOwnerPlacement& p) {
   TFormDirection direction = p.Direction;
   if (!p.HasOwner && direction != fdPrimaryCenter) direction = fdCenter;
@@ -69,4 +71,12 @@ TScreenPoint PlaceBesideOwner(const TOwnerPlacement& p) {
     if (Top < WA.Top) Top = WA.Top;
   }
   return {Left, Top};
+}
+
+TScreenPoint SnapToEdges(TScreenPoint position, int W, int H, const TScreenRect& area) {
+  if (std::abs(position.Left - area.Left) <= kSnapRange) position.Left = area.Left;
+  if (std::abs(position.Left + W - area.Right()) <= kSnapRange) position.Left = area.Right() - W;
+  if (std::abs(position.Top - area.Top) <= kSnapRange) position.Top = area.Top;
+  if (std::abs(position.Top + H - area.Bottom()) <= kSnapRange) position.Top = area.Bottom() - H;
+  return position;
 }

@@ -35,3 +35,10 @@ struct TOwnerPlacement {
 // near the owner monitor's work area. Without an owner only the centred
 // placements are possible; any other direction centres.
 TScreenPoint PlaceBesideOwner(const TOwnerPlacement& p);
+
+// How near a work area's edge a dragged window snaps to it.
+inline constexpr int kSnapRange = 10;
+
+// `position` of a window of W x H moved onto the work area's edges when it
+// comes within the snap range of them.
+TScreenPoint SnapToEdges(TScreenPoint position, int W, int H, const TScreenRect& area);

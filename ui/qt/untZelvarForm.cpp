@@ -23,27 +23,12 @@ QColor Colour(FrameDesign::TRgb rgb) {
 
 const QColor kCaptionBarColour = Colour(FrameDesign::kCaptionBarColour);
 const QColor kCaptionTextColour = Colour(FrameDesign::kCaptionTextColour);
-const QColor kActiveBorder(180, 180, 180);
-const QColor kInactiveBorder(210, 210, 210);
-constexpr int kBorder = 1;      // the thin line standing in for the platform frame
-constexpr int kSnapRange = 10;  // how near a screen edge a dragged window snaps to it
+const QColor kActiveBorder = Colour(FrameDesign::kActiveBorder);
+const QColor kInactiveBorder = Colour(FrameDesign::kInactiveBorder);
+constexpr int kBorder = FrameDesign::kBorder;
 
 QImage LoadImage(const char* path) {
   return QImage(QString::fromLatin1(path));
-}
-
-// Moves `position` of a window of `size` onto the work area's edges when it
-// comes within the snap range of them.
-QPoint Snapped(QPoint position, const QSize& size, const QRect& area) {
-  const int right = area.x() + area.width();
-  const int bottom = area.y() + area.height();
-  if (std::abs(position.x() - area.x()) <= kSnapRange) position.setX(area.x());
-  if (std::abs(position.x() + size.width() - right) <= kSnapRange)
-    position.setX(right - size.width());
-  if (std::abs(position.y() - area.y()) <= kSnapRange) position.setY(area.y());
-  if (std::abs(position.y() + size.height() - bottom) <= kSnapRange)
-    position.setY(bottom - size.height());
-  return position;
 }
 
 }  // namespace
@@ -327,7 +312,12 @@ void TZelvarForm::FormCaptionBarMouseMove(const QPoint& globalPos) {
   if (drag_ == TDrag::Move) {
     QScreen* screen = QGuiApplication::screenAt(globalPos);
     if (!screen) screen = this->screen();
-    move(Snapped(globalPos - dragOffset_, size(), screen->availableGeometry()));
+    const QRect area = screen->availableGeometry();
+    const QPoint wanted = globalPos - dragOffset_;
+    const TScreenPoint snapped =
+        SnapToEdges({wanted.x(), wanted.y()}, width(), height(),
+                    {area.x(), area.y(), area.width(), area.height()});
+    move(snapped.Left, snapped.Top);
   }
 }
 
