@@ -27,11 +27,8 @@ bool TStyledForm::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam, LRES
   switch (message) {
     case WM_NCCALCSIZE:
       // The whole window is client area: no platform caption or border.
-      if (wParam) {
-        result = 0;
-        return true;
-      }
-      return false;
+      result = 0;
+      return true;
     case WM_NCACTIVATE:
       // The platform must not paint its own frame on activation; -1 keeps it
       // from drawing while the message still does its work.

@@ -93,3 +93,23 @@ TEST(PlaceBesideOwner, WithoutOwnerCentresOnThePrimaryScreen) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SnapToEdges, PullsAWindowWithinTenPixelsOntoTheWorkAreasEdges) {
+  struct Case {
+    TScreenPoint wanted, expected;
+  } const cases[] = {
+      {{10, 500}, {0, 500}},       // left edge, at the range
+      {{11, 500}, {11, 500}},      // just outside it
+      {{-7, 3}, {0, 0}},           // top-left corner, from outside too
+      {{1515, 500}, {1520, 500}},  // right edge: 1515 + 400 is 5 short of 1920
+      {{700, 735}, {700, 740}},    // bottom edge of the work area (1040)
+      {{700, 751}, {700, 751}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(SnapToEdges(c.wanted, 400, 300, kWorkArea), c.expected)
+        << c.wanted.Left << "," << c.wanted.Top;
+}
+
+}  // namespace
