@@ -10,13 +10,18 @@ else()
 endif()
 
 # updater_add_test(<name> LABEL <labels> SOURCES ... LIBS ... [ENV k=v ...]
-#                  [SUFFIX <test name suffix>] [PROPERTIES <test property> <value> ...])
+#                  [SUFFIX <test name suffix>] [PROPERTIES <test property> <value> ...]
+#                  [EMULATOR <command> <arguments> ...])
 # One GoogleTest binary; each of its cases becomes a CTest test with the
 # labels (and the properties). Suites labelled "threads" are also built by
-# the target tsan_tests.
+# the target tsan_tests. EMULATOR runs the program in place of the
+# toolchain's emulator, for discovery as well.
 function(updater_add_test name)
-  cmake_parse_arguments(T "" "TIMEOUT;SUFFIX" "LABEL;SOURCES;LIBS;ENV;PROPERTIES" ${ARGN})
+  cmake_parse_arguments(T "" "TIMEOUT;SUFFIX" "LABEL;SOURCES;LIBS;ENV;PROPERTIES;EMULATOR" ${ARGN})
   add_executable(${name} ${T_SOURCES})
+  if(T_EMULATOR)
+    set_target_properties(${name} PROPERTIES CROSSCOMPILING_EMULATOR "${T_EMULATOR}")
+  endif()
   target_link_libraries(${name} PRIVATE ${T_LIBS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_compile_definitions(${name} PRIVATE
     UPDATER_BUILD_DIR="${UPDATER_TEST_BUILD_DIR}"

@@ -314,9 +314,8 @@ void TZelvarForm::FormCaptionBarMouseMove(const QPoint& globalPos) {
     if (!screen) screen = this->screen();
     const QRect area = screen->availableGeometry();
     const QPoint wanted = globalPos - dragOffset_;
-    const TScreenPoint snapped =
-        SnapToEdges({wanted.x(), wanted.y()}, width(), height(),
-                    {area.x(), area.y(), area.width(), area.height()});
+    const TScreenPoint snapped = SnapToEdges({wanted.x(), wanted.y()}, width(), height(),
+                                             {area.x(), area.y(), area.width(), area.height()});
     move(snapped.Left, snapped.Top);
   }
 }

@@ -157,7 +157,8 @@ LRESULT CALLBACK TZelvarForm::WindowProcedure(HWND window, UINT message, WPARAM 
   if (message == WM_NCCREATE) {
     // The form comes with the window's first message; from here on every
     // message reaches it.
-    auto* form = static_cast<TZelvarForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+    auto* form =
+        static_cast<TZelvarForm*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
     form->window_ = window;
     form->StyledForm.Attach(window);
@@ -587,9 +588,9 @@ void TZelvarForm::FormCaptionBarMouseMove(POINT screen) {
   if (drag_ == TDrag::Move) {
     RECT bounds;
     GetWindowRect(window_, &bounds);
-    const TScreenPoint snapped = SnapToEdges(
-        {screen.x - dragOffset_.x, screen.y - dragOffset_.y}, bounds.right - bounds.left,
-        bounds.bottom - bounds.top, ScreenRect(WorkAreaAt(screen)));
+    const TScreenPoint snapped = SnapToEdges({screen.x - dragOffset_.x, screen.y - dragOffset_.y},
+                                             bounds.right - bounds.left, bounds.bottom - bounds.top,
+                                             ScreenRect(WorkAreaAt(screen)));
     SetWindowPos(window_, nullptr, snapped.Left, snapped.Top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
   }

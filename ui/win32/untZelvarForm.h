@@ -116,8 +116,7 @@ class TZelvarForm {
   void LayoutCaptionBar();
 
  private:
-  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam);
+  static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void SetUpForm();
   HFONT CaptionFont();
   void ScaleCaptionBar();

@@ -154,7 +154,7 @@ TEST(ZelvarForm, StartsAtTheDesignSizeOfItsMonitorsDpi) {
   EXPECT_EQ(form.FormCaptionBar.Height(), 26);
   EXPECT_EQ(form.FormCloseButton.Width(), 32);
   EXPECT_EQ(form.FormCloseButton.GlyphSize, 9);
-  EXPECT_EQ(form.FormMaxButton.Height(), 25);
+  EXPECT_EQ(form.FormMaxButton.Height(), 26 - Scaled(1));  // below its top margin
   ASSERT_TRUE(form.FormLogo.Picture.has_value());
   EXPECT_EQ(form.FormLogo.Picture->Width(), 48);
   EXPECT_EQ(form.FormLogo.Picture->Height(), 20);
@@ -170,8 +170,8 @@ TEST(ZelvarForm, StartsAtTheDesignSizeOfItsMonitorsDpi) {
     EXPECT_EQ(counter.calls, 1);
     EXPECT_EQ(counter.sender, &form);
     EXPECT_EQ(form.FormCaptionBar.Height(), 39);
-    for (const TGlyphButton* button : {&form.FormMinButton, &form.FormMaxButton,
-                                       &form.FormCloseButton})
+    for (const TGlyphButton* button :
+         {&form.FormMinButton, &form.FormMaxButton, &form.FormCloseButton})
       EXPECT_EQ(button->Width(), 42);
     EXPECT_EQ(form.FormCloseButton.GlyphSize, 17);
     EXPECT_EQ(form.FormMinButton.GlyphSize, 27);
@@ -210,8 +210,13 @@ TEST(ZelvarForm, CaptionBarPartsSitWhereTheLayoutPutsThem) {
   EXPECT_EQ(form.paintedClient.top, content.top);
 }
 
+// Moved to a monitor of the other DPI: 144 from 96, 96 from 144.
 TEST(ZelvarForm, ADpiChangeRescalesTheCaptionBarOnceFromTheUnscaledSources) {
-  if (kPPI != 96) GTEST_SKIP() << "moves from 96 DPI";
+  struct Expected {
+    int ppi, width, height, bar, button, logoWidth, logoHeight, icon, panel, iconTop;
+  };
+  const Expected e = kPPI == 96 ? Expected{144, 977, 507, 39, 42, 72, 30, 24, 32, 8}
+                                : Expected{96, 651, 338, 26, 28, 48, 20, 16, 21, 6};
   ScaleCounter counter;
   TZelvarForm form;
   counter.Attach(form);
@@ -223,39 +228,40 @@ TEST(ZelvarForm, ADpiChangeRescalesTheCaptionBarOnceFromTheUnscaledSources) {
       red.Alpha(x, y) = 255;
     }
   form.SetFormIcon(red);
-  EXPECT_EQ(form.FormIcon.Width(), 16);
+  EXPECT_EQ(form.FormIcon.Width(), Scaled(16));
   form.SetLogoMode(true);
   Show(form);
+  const int callsBefore = counter.calls;
 
-  // What the system sends when the window is moved to a 144-DPI monitor.
-  RECT suggested{100, 100, 100 + 977, 100 + 507};
-  SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+  // What the system sends when the window is moved to the other monitor.
+  RECT suggested{100, 100, 100 + e.width, 100 + e.height};
+  SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(e.ppi, e.ppi),
                reinterpret_cast<LPARAM>(&suggested));
-  EXPECT_EQ(counter.calls, 1);
+  EXPECT_EQ(counter.calls, callsBefore + 1);
   EXPECT_EQ(counter.sender, &form);
-  EXPECT_EQ(form.DPIVal(16), 24);
+  EXPECT_EQ(form.DPIVal(16), ScaleFrom96(16, e.ppi));
   const SIZE client = ClientSize(form.Handle());
-  EXPECT_EQ(client.cx, 977);
-  EXPECT_EQ(client.cy, 507);
-  EXPECT_EQ(form.FormCaptionBar.Height(), 39);
-  for (const TGlyphButton* button : {&form.FormMinButton, &form.FormMaxButton,
-                                     &form.FormCloseButton})
-    EXPECT_EQ(button->Width(), 42);
-  EXPECT_EQ(form.FormLogo.Picture->Width(), 72);
-  EXPECT_EQ(form.FormLogo.Picture->Height(), 30);
+  EXPECT_EQ(client.cx, e.width);
+  EXPECT_EQ(client.cy, e.height);
+  EXPECT_EQ(form.FormCaptionBar.Height(), e.bar);
+  for (const TGlyphButton* button :
+       {&form.FormMinButton, &form.FormMaxButton, &form.FormCloseButton})
+    EXPECT_EQ(button->Width(), e.button);
+  EXPECT_EQ(form.FormLogo.Picture->Width(), e.logoWidth);
+  EXPECT_EQ(form.FormLogo.Picture->Height(), e.logoHeight);
   ASSERT_TRUE(form.FormIcon.Picture.has_value());
-  EXPECT_EQ(form.FormIcon.Picture->Width(), 24);
-  const uint8_t* centre = form.FormIcon.Picture->Pixel(12, 12);
+  EXPECT_EQ(form.FormIcon.Picture->Width(), e.icon);
+  const uint8_t* centre = form.FormIcon.Picture->Pixel(e.icon / 2, e.icon / 2);
   EXPECT_EQ(centre[2], 255);
   EXPECT_EQ(centre[1], 0);
-  EXPECT_EQ(form.scPanel1.Width(), 8 + 24);
-  // Icon top: (39 - 24) / 2 truncated, + 1, inside the panel.
-  EXPECT_EQ(form.FormIcon.Bounds.top - form.scPanel1.Bounds.top, 8);
+  EXPECT_EQ(form.scPanel1.Width(), e.panel);
+  // Icon top: (bar - icon) / 2 truncated, + 1, inside the panel.
+  EXPECT_EQ(form.FormIcon.Bounds.top - form.scPanel1.Bounds.top, e.iconTop);
 
   // The same DPI again is no change of scale.
-  SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144),
+  SendMessageW(form.Handle(), WM_DPICHANGED, MAKEWPARAM(e.ppi, e.ppi),
                reinterpret_cast<LPARAM>(&suggested));
-  EXPECT_EQ(counter.calls, 1);
+  EXPECT_EQ(counter.calls, callsBefore + 1);
 }
 
 TEST(ZelvarForm, LogoModeSwitchesOnlyOnAChange) {
@@ -303,10 +309,9 @@ TEST(ZelvarForm, CaptionHitTestingMovesFromTheBarLogoTitleAndIconOnly) {
   EXPECT_EQ(HitTest(form, Centre(form.FormCaption.Bounds)), HTCAPTION);
   EXPECT_EQ(HitTest(form, Centre(form.FormIcon.Bounds)), HTCAPTION);
   // The icon's panel around the icon is no drag area.
-  EXPECT_EQ(HitTest(form, {form.scPanel1.Bounds.left, form.scPanel1.Bounds.bottom - 1}),
-            HTCLIENT);
-  for (const TGlyphButton* button : {&form.FormMinButton, &form.FormMaxButton,
-                                     &form.FormCloseButton})
+  EXPECT_EQ(HitTest(form, {form.scPanel1.Bounds.left, form.scPanel1.Bounds.bottom - 1}), HTCLIENT);
+  for (const TGlyphButton* button :
+       {&form.FormMinButton, &form.FormMaxButton, &form.FormCloseButton})
     EXPECT_EQ(HitTest(form, Centre(button->Bounds)), HTCLIENT);
   EXPECT_EQ(HitTest(form, {300, bar.bottom + 20}), HTCLIENT);
 
@@ -360,8 +365,7 @@ TEST(ZelvarForm, MaxButtonAndDoubleClickMaximizeIntoTheWorkAreaAndRestore) {
   EXPECT_EQ(form.FormCloseButton.Bounds.right, (work.right - work.left) - 2);
 
   // A maximized bar is client area: its double-click comes as a client message.
-  SendMessageW(form.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON,
-               At(Centre(form.FormCaption.Bounds)));
+  SendMessageW(form.Handle(), WM_LBUTTONDBLCLK, MK_LBUTTON, At(Centre(form.FormCaption.Bounds)));
   EXPECT_FALSE(form.StyledForm.IsMaximized());
   EXPECT_TRUE(SameRect(WindowRect(form.Handle()), normal));
   EXPECT_EQ(form.FormMaxButton.Glyph, TGlyphButton::gkMaximize);
@@ -404,10 +408,10 @@ TEST(ZelvarForm, ShowOwnerPlacesBesideTheOwnerWithinItsWorkArea) {
   const RECT work = WorkArea(owner.Handle());
   const RECT formRect = WindowRect(form.Handle());
   const int W = formRect.right - formRect.left;
-  const int ownerWidth = WindowRect(owner.Handle()).right - WindowRect(owner.Handle()).left;
 
   // At the right edge: no room on the right, so on the owner's left side.
-  Show(owner, work.right - ownerWidth - 5, work.top + 50);
+  SetWindowPos(owner.Handle(), nullptr, work.right - 305, work.top + 50, 300, 200, SWP_NOZORDER);
+  ShowWindow(owner.Handle(), SW_SHOW);
   form.ShowOwner(owner.Handle(), fdRight);
   Pump();
   RECT placed = WindowRect(form.Handle());
@@ -416,9 +420,14 @@ TEST(ZelvarForm, ShowOwnerPlacesBesideTheOwnerWithinItsWorkArea) {
   EXPECT_EQ(placed.left, o.left - W - 1);
   EXPECT_EQ(placed.top, o.top);
 
+  // No room on the left either: centred in the work area.
+  SetWindowPos(owner.Handle(), nullptr, work.right - 1505, work.top + 50, 1500, 200, SWP_NOZORDER);
+  form.ShowOwner(owner.Handle(), fdRight);
+  placed = WindowRect(form.Handle());
+  EXPECT_EQ(placed.left, work.left + (work.right - work.left - W) / 2);
+
   // At the left edge: fdLeft goes to the owner's right side, 1 pixel apart.
-  SetWindowPos(owner.Handle(), nullptr, work.left + 5, work.top + 50, 0, 0,
-               SWP_NOSIZE | SWP_NOZORDER);
+  SetWindowPos(owner.Handle(), nullptr, work.left + 5, work.top + 50, 300, 200, SWP_NOZORDER);
   form.ShowOwner(owner.Handle(), fdLeft);
   placed = WindowRect(form.Handle());
   o = WindowRect(owner.Handle());
@@ -560,16 +569,17 @@ TEST(Fonts, KoreanTextHasGlyphs) {
   InitAlphaBitmap(bitmap, 1, 1);
   ui_win32::SelectedObject selected(bitmap.Canvas(), product.get());
   WORD glyphs[2] = {};
-  ASSERT_EQ(GetGlyphIndicesW(bitmap.Canvas(), L"\uC824\uBC14", 2, glyphs,
-                             GGI_MARK_NONEXISTING_GLYPHS),
-            2u);
+  ASSERT_EQ(
+      GetGlyphIndicesW(bitmap.Canvas(), L"\uC824\uBC14", 2, glyphs, GGI_MARK_NONEXISTING_GLYPHS),
+      2u);
   EXPECT_NE(glyphs[0], 0xFFFF);
   EXPECT_NE(glyphs[1], 0xFFFF);
 
   // The frame's Tahoma draws Korean through the linked font: not the boxes
   // of letters it has no glyph for.
   ui_win32::UniqueFont frame = FrameFont(-15);
-  EXPECT_NE(Ink(frame.get(), L"\uC824\uBC14"), Ink(frame.get(), L"\uE000\uE001"));
+  EXPECT_TRUE(Ink(frame.get(), L"\uC824\uBC14") != Ink(frame.get(), L"\uE000\uE001"))
+      << "Korean letters drawn as missing-glyph boxes";
 }
 
 }  // namespace
