@@ -56,6 +56,15 @@ RECT WorkAreaAt(POINT p) {
   return monitor.rcWork;
 }
 
+// A callback of the system's: its calling convention, not a lambda's.
+BOOL CALLBACK MinimizeOwnWindow(HWND window, LPARAM process) {
+  DWORD owner = 0;
+  GetWindowThreadProcessId(window, &owner);
+  if (owner == static_cast<DWORD>(process) && IsWindowVisible(window) && !GetParent(window))
+    ShowWindow(window, SW_MINIMIZE);
+  return TRUE;
+}
+
 }  // namespace
 
 void TFrameImage::SetPicture(TPngImage picture) {
@@ -602,13 +611,7 @@ void TZelvarForm::FormCaptionBarMouseUp() {
 
 void TZelvarForm::FormMinButtonClick() {
   // The whole application goes, not only this window.
-  EnumThreadWindows(
-      GetCurrentThreadId(),
-      [](HWND window, LPARAM) -> BOOL {
-        if (IsWindowVisible(window) && !GetParent(window)) ShowWindow(window, SW_MINIMIZE);
-        return TRUE;
-      },
-      0);
+  EnumWindows(&MinimizeOwnWindow, static_cast<LPARAM>(GetCurrentProcessId()));
 }
 
 void TZelvarForm::FormMaxButtonClick() {
