@@ -94,7 +94,9 @@ TGPImage PngToGPImage(const TPngImage* Png) {
 }
 
 std::optional<TPngImage> ScalePng(const TPngImage* Source, int Width, int Height) {
-  if (!Source) return std::nullopt;
+  // A size below 1 is outside the callers' contract; nothing rather than a
+  // picture that cannot exist.
+  if (!Source || Width < 1 || Height < 1) return std::nullopt;
   TGPImage image = PngToGPImage(Source);
 
   // The status codes are not looked at: a source that cannot be loaded draws

@@ -53,7 +53,8 @@ class TAlphaBitmap {
 
 using TGPImage = std::unique_ptr<Gdiplus::GpImage, ui_win32::GPImageDispose>;
 
-// `Source` stretched to exactly Width x Height; none when there is no source.
+// `Source` stretched to exactly Width x Height; none when there is no source
+// or a size is below 1.
 // A source GDI+ cannot read gives a transparent image of the size.
 std::optional<TPngImage> ScalePng(const TPngImage* Source, int Width, int Height);
 

@@ -54,9 +54,14 @@ class TTestForm : public TZelvarForm {
     if (message == WM_SYSCOMMAND && (wParam & 0xFFF0) == SC_CLOSE) ++systemCloses;
     return TZelvarForm::WindowProc(message, wParam, lParam);
   }
-  void PaintContent(HDC, const RECT& client) override {
+  // A red square at the content's top left corner.
+  void PaintContent(HDC dc, const RECT& client) override {
     ++contentPaints;
     paintedClient = client;
+    const RECT square{client.left, client.top, client.left + 10, client.top + 10};
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    FillRect(dc, &square, red);
+    DeleteObject(red);
   }
 };
 
@@ -208,6 +213,9 @@ TEST(ZelvarForm, CaptionBarPartsSitWhereTheLayoutPutsThem) {
   Capture capture(form);
   EXPECT_GT(form.contentPaints, 0);
   EXPECT_EQ(form.paintedClient.top, content.top);
+  EXPECT_EQ(capture.Rgb(content.left, content.top), (std::array<int, 3>{255, 0, 0}));
+  EXPECT_EQ(capture.Rgb(content.left, content.top - 1), (std::array<int, 3>{241, 241, 241}));
+  EXPECT_EQ(capture.Rgb(content.left + 10, content.top), (std::array<int, 3>{255, 255, 255}));
 }
 
 // Moved to a monitor of the other DPI: 144 from 96, 96 from 144.

@@ -125,6 +125,9 @@ TEST(PngImage, SurvivesItsPngEncodingExactly) {
 TEST(ScalePng, NoSourceGivesNone) {
   EXPECT_FALSE(ScalePng(nullptr, 48, 20).has_value());
   EXPECT_FALSE(PngToGPImage(nullptr));
+  const TPngImage logo = Artwork(3);
+  EXPECT_FALSE(ScalePng(&logo, 0, 20).has_value());
+  EXPECT_FALSE(ScalePng(&logo, 48, -1).has_value());
 }
 
 TEST(ScalePng, ArtworkHasTheDesignedSizes) {
