@@ -410,6 +410,26 @@ TEST(ZelvarForm, DraggingAMaximizedWindowRestoresItUnderThePointer) {
   SendMessageW(form.Handle(), WM_LBUTTONUP, 0, At({press.x, press.y + 50}));
 }
 
+TEST(ZelvarForm, ADraggedWindowSnapsToTheWorkAreasEdges) {
+  TZelvarForm form;
+  Show(form);
+  const RECT work = WorkArea(form.Handle());
+  const RECT size = WindowRect(form.Handle());
+  const int W = size.right - size.left, H = size.bottom - size.top;
+  // What the system's move loop reports: 7 pixels right of the left edge,
+  // 7 above the bottom; then well inside.
+  RECT moving{work.left + 7, work.bottom - H - 7, work.left + 7 + W, work.bottom - 7};
+  EXPECT_EQ(SendMessageW(form.Handle(), WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&moving)),
+            TRUE);
+  EXPECT_EQ(moving.left, work.left);
+  EXPECT_EQ(moving.bottom, work.bottom);
+  EXPECT_EQ(moving.right - moving.left, W);
+  RECT inside{work.left + 50, work.top + 50, work.left + 50 + W, work.top + 50 + H};
+  SendMessageW(form.Handle(), WM_MOVING, WMSZ_LEFT, reinterpret_cast<LPARAM>(&inside));
+  EXPECT_EQ(inside.left, work.left + 50);
+  EXPECT_EQ(inside.top, work.top + 50);
+}
+
 TEST(ZelvarForm, ShowOwnerPlacesBesideTheOwnerWithinItsWorkArea) {
   TZelvarForm owner;
   TZelvarForm form;
