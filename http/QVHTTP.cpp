@@ -50,20 +50,15 @@ void SetAgentVersion(const TFileVersion& v) {
   AgentVersionText() = text;
 }
 
-TQVHTTP::TQVHTTP(QObject* AOwner)
-    : QObject(AOwner),
-      FHandOff(std::make_shared<std::atomic<uint32_t>>(0)),
-      FBoundary(MakeBoundary()) {
+TQVHTTP::TQVHTTP(THTTPSender* AOwner) : THTTPComponentBase(AOwner), FBoundary(MakeBoundary()) {
   FHeader.Put("Accept-Language", "ko");
   FHeader.Put("User-Agent", "ORNEC HTTP CONTROL/" + AgentVersion());
 }
 
 TQVHTTP::~TQVHTTP() {
-  // Nobody is left to hear about a running transfer: stop it, and cut it off
-  // before QObject's destructor drops what it has already queued to us.
+  // Nobody is left to hear about a running transfer: stop it and cut it off.
   if (FThread) FThread->Stop();
-  if (FMailbox) FMailbox->Detach();
-  FHandOff->load(std::memory_order_acquire);
+  DetachMailbox();
 }
 
 void TQVHTTP::HeaderClear() {
@@ -186,26 +181,25 @@ void TQVHTTP::RequestHTTPData() {
   FStatusCode.clear();
   FSuccess = false;
 
-  if (FMailbox) FMailbox->Detach();
-  FMailbox = std::make_shared<THTTPMailbox>(this, FHandOff);
+  const std::shared_ptr<THTTPMailbox> mailbox = NewMailbox();
 
   if (!FBlockMode) {
-    FThread = TQVHTTPThread::Create(Snapshot(), FMailbox);
+    FThread = TQVHTTPThread::Create(Snapshot(), mailbox);
     return;
   }
-  FMailbox->Post(WM_HTTP_START, 0, 0);
+  mailbox->Post(WM_HTTP_START, 0, 0);
   int32_t result = 0;
   try {
     const THTTPRequest request = Snapshot();
     THTTPResponse response = TQVHTTPThread::ResponseBefore(request);
-    result = TQVHTTPThread::GetWebData(request, response, *FMailbox);
+    result = TQVHTTPThread::GetWebData(request, response, *mailbox);
     Apply(response);
     FSuccess = result == 1;
   } catch (...) {
-    FMailbox->Post(WM_HTTP_END, 0, 0);
+    mailbox->Post(WM_HTTP_END, 0, 0);
     throw;
   }
-  FMailbox->Post(WM_HTTP_END, result, 0);
+  mailbox->Post(WM_HTTP_END, result, 0);
 }
 
 void TQVHTTP::Stop() {
@@ -219,6 +213,7 @@ void TQVHTTP::Stop() {
 THTTPRequest TQVHTTP::Snapshot() {
   THTTPRequest request;
   request.HeaderText = MakeHeader();
+  request.Agent = Header("User-Agent");
   request.URL = FURL;
   request.TimeOut = FTimeOut;
   request.Method = FMethod;
@@ -248,31 +243,26 @@ void TQVHTTP::Apply(const THTTPResponse& response) {
   FUseSSL = response.UseSSL;
 }
 
-bool TQVHTTP::event(QEvent* e) {
-  FHandOff->load(std::memory_order_acquire);  // pairs with THTTPMailbox's publication
-  if (e->type() != THTTPMessage::EventType()) return QObject::event(e);
-  auto* message = static_cast<THTTPMessage*>(e);
-  // Left over from a transfer that a newer request has replaced.
-  if (message->From != FMailbox) return true;
+void TQVHTTP::HandleHTTPMessage(uint32_t message, intptr_t wParam, intptr_t) {
   try {
-    switch (message->Message) {
+    switch (message) {
       case WM_HTTP_START:
         if (OnStart) OnStart(this);
         break;
       case WM_HTTP_PROGRESS: {
-        const auto [done, total] = message->From->TakeProgress();
+        const auto [done, total] = Mailbox()->TakeProgress();
         if (OnProgress) OnProgress(this, done, total);
         break;
       }
-      case WM_HTTP_END:
+      case WM_HTTP_END: {
         FThread.reset();
-        if (message->Response) Apply(*message->Response);
-        FSuccess = message->WParam == 1;
-        if (OnEnd) OnEnd(this, message->WParam == 1);
+        if (auto response = Mailbox()->TakeResponse()) Apply(*response);
+        FSuccess = wParam == 1;
+        if (OnEnd) OnEnd(this, wParam == 1);
         break;
+      }
     }
   } catch (...) {
     // A handler's failure must not reach the event loop.
   }
-  return true;
 }

@@ -5,7 +5,6 @@
 #include <system_error>
 #include <thread>
 
-#include "http/CurlTransfer.h"
 #include "http/HTTPMailbox.h"
 #include "http/HTTPText.h"
 #include "http/UrlParts.h"
@@ -73,8 +72,8 @@ int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& re
   if (!url.Query.empty()) objectName += "?" + url.Query;
 
   try {
-    TCurlTransfer transfer(request, response, mailbox);
-    return transfer.Run(url.Host, static_cast<uint16_t>(port), objectName);
+    return RunTransfer(request, response, mailbox, url.Host, static_cast<uint16_t>(port),
+                       objectName);
   } catch (...) {
     return -2;
   }

@@ -1,4 +1,4 @@
-#include "http/CurlTransfer.h"
+#include "http/posix/CurlTransfer.h"
 
 #include <curl/curl.h>
 
@@ -218,7 +218,7 @@ bool TCurlTransfer::BeginBody() {
 
 bool TCurlTransfer::OpenTarget() {
   if (request_.DownFileMode) {
-    target_ = TFileTarget::Create(request_.DownFileName);
+    target_ = CreateFileTarget(request_.DownFileName);
   } else {
     auto buffer = std::make_unique<TBufferStream>();
     buffer_ = buffer.get();
@@ -276,4 +276,10 @@ size_t TCurlTransfer::OnUpload(char* data, size_t size, size_t count, void* self
   }
   transfer->Touch();
   return copied;
+}
+
+int32_t RunTransfer(const THTTPRequest& request, THTTPResponse& response, THTTPMailbox& mailbox,
+                    const std::string& host, uint16_t port, std::string objectName) {
+  TCurlTransfer transfer(request, response, mailbox);
+  return transfer.Run(host, port, std::move(objectName));
 }
