@@ -15,6 +15,10 @@ std::string UrlEncode(const std::string& text);
 // Removes blanks and control characters (anything up to U+0020) at both ends.
 std::string Trim(const std::string& text);
 
+// The request target as composed, with the bytes that cannot stand in a
+// request line escaped, so the line stays one line.
+std::string EscapeRequestTarget(const std::string& target);
+
 std::string AsciiLower(std::string text);
 std::string AsciiUpper(std::string text);
 

@@ -9,6 +9,7 @@
 #include "http/HTTPTransfer.h"
 #include "http/MultipartBody.h"
 #include "http/QVHTTPThread.h"
+#include "platform/Text.h"
 #include "util/QVUtils.h"
 
 namespace {
@@ -84,6 +85,8 @@ void TQVHTTP::AddData(const std::string& DataName, const std::string& DataStr,
   part += "Content-Disposition: form-data; name=\"" + DataName + "\" \r\n";
   if (!ContentType.empty()) part += "Content-Type: " + ContentType + "\r\n";
   part += "\r\n" + value + "\r\n";
+  // Sent as counted: in the system's 8-bit code page.
+  part = platform::Utf8ToSystemCodePage(part);
   FStreamSize = Grow(FStreamSize, part.size());
   FStream.push_back(std::move(part));
 }

@@ -7,8 +7,19 @@
 
 #include "http/HTTPMailbox.h"
 #include "http/HTTPText.h"
+#include "http/TransferTargets.h"
 #include "http/UrlParts.h"
 #include "platform/ThreadName.h"
+
+namespace {
+
+void AppendQuery(std::string& objectName, const std::string& query) {
+  if (query.empty()) return;
+  objectName += objectName.find('?') == std::string::npos ? '?' : '&';
+  objectName += query;
+}
+
+}  // namespace
 
 TQVHTTPThread::TQVHTTPThread(THTTPRequest request, std::shared_ptr<THTTPMailbox> mailbox)
     : FRequest(std::move(request)), FMailbox(std::move(mailbox)) {}
@@ -72,8 +83,18 @@ int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& re
   if (!url.Query.empty()) objectName += "?" + url.Query;
 
   try {
+    const std::string verb = http_text::AsciiUpper(request.Method);
+    if (!request.MultiPartMode && verb != "GET" && verb != "POST") {
+      // Such a request is never sent; in file mode its target still appears.
+      if (request.DownFileMode && !CreateFileTarget(request.DownFileName)) return -2;
+      return 0;
+    }
+    if (verb == "GET" && !request.MultiPartMode) {
+      AppendQuery(objectName, request.ParamList);
+      AppendQuery(objectName, request.Parameter2);
+    }
     return RunTransfer(request, response, mailbox, url.Host, static_cast<uint16_t>(port),
-                       objectName);
+                       http_text::EscapeRequestTarget(objectName));
   } catch (...) {
     return -2;
   }
