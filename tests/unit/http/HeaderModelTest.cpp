@@ -295,8 +295,8 @@ TEST(Request, BufferClearThenRequestLeavesTheClosingLine) {
   // In block mode a URL that cannot be split leaves the call; the end is
   // still reported, as a failure.
   std::vector<std::string> events;
-  http.OnStart = [&](QObject*) { events.push_back("start"); };
-  http.OnEnd = [&](QObject*, bool success) { events.push_back(success ? "end ok" : "end failed"); };
+  http.OnStart = [&](THTTPSender*) { events.push_back("start"); };
+  http.OnEnd = [&](THTTPSender*, bool success) { events.push_back(success ? "end ok" : "end failed"); };
   http.SetBlockMode(true);
   http.SetURL("");
   EXPECT_THROW(http.RequestHTTPData(), std::invalid_argument);
