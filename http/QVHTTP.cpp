@@ -246,20 +246,24 @@ void TQVHTTP::Apply(const THTTPResponse& response) {
   FUseSSL = response.UseSSL;
 }
 
-void TQVHTTP::HandleHTTPMessage(uint32_t message, intptr_t wParam, intptr_t) {
+void TQVHTTP::HandleHTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
   try {
+    // A message that no transfer of ours posted carries its figures itself.
+    const auto& mailbox = Mailbox();
     switch (message) {
       case WM_HTTP_START:
         if (OnStart) OnStart(this);
         break;
       case WM_HTTP_PROGRESS: {
-        const auto [done, total] = Mailbox()->TakeProgress();
+        const auto [done, total] =
+            mailbox ? mailbox->TakeProgress()
+                    : std::pair{static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)};
         if (OnProgress) OnProgress(this, done, total);
         break;
       }
       case WM_HTTP_END: {
         FThread.reset();
-        if (auto response = Mailbox()->TakeResponse()) Apply(*response);
+        if (auto response = mailbox ? mailbox->TakeResponse() : std::nullopt) Apply(*response);
         FSuccess = wParam == 1;
         if (OnEnd) OnEnd(this, wParam == 1);
         break;

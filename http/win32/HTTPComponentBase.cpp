@@ -70,8 +70,7 @@ LRESULT CALLBACK THTTPComponentBase::WindowProc(HWND window, UINT message, WPARA
   auto* self = reinterpret_cast<THTTPComponentBase*>(::GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self || !IsHTTPMessage(message)) return ::DefWindowProcW(window, message, wParam, lParam);
   try {
-    if (self->FMailbox)
-      self->HandleHTTPMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
+    self->HandleHTTPMessage(message, static_cast<intptr_t>(wParam), static_cast<intptr_t>(lParam));
   } catch (...) {
     // Nothing may leave a window procedure.
   }

@@ -8,6 +8,7 @@
 #include "platform/Files.h"
 #include "tests/tools/TempDir.h"
 #include "tests/unit/http/EventPump.h"
+#include "tests/unit/http/TransferFixture.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ TEST(Properties, Defaults) {
   EXPECT_FALSE(http.UseSSL());
   EXPECT_TRUE(http.ReturnStr().empty());
   EXPECT_TRUE(http.StatusCode().empty());
-  EXPECT_EQ(http.Handle(), &http);
+  EXPECT_TRUE(http_testing::HandleIsTheComponentsOwn(http));
   const std::string& boundary = http.Boundary();
   ASSERT_EQ(boundary.size(), 41u);
   EXPECT_EQ(boundary.substr(0, 27), std::string(27, '-'));

@@ -70,6 +70,13 @@ bool WorkerRunning();
 // Whether this process holds `path` open.
 bool IsOpenHere(const std::string& path);
 
+// Whether the component's Handle is its own: itself as the receiver of Qt's
+// events, or a window of the calling thread.
+bool HandleIsTheComponentsOwn(TQVHTTP& http);
+
+// Why Stop cannot end a network call under way here, or null where it can.
+const char* StopWaitsForANetworkCall();
+
 // A file that takes no byte, as on a full disk.
 std::string FullDevice();
 

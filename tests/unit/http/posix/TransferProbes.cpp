@@ -44,3 +44,19 @@ std::string FullDevice() {
 }
 
 }  // namespace http_testing
+
+namespace http_testing {
+
+bool HandleIsTheComponentsOwn(TQVHTTP& http) {
+  return http.Handle() == &http;
+}
+
+}  // namespace http_testing
+
+namespace http_testing {
+
+const char* StopWaitsForANetworkCall() {
+  return nullptr;
+}
+
+}  // namespace http_testing

@@ -3,6 +3,7 @@
 #include <tlhelp32.h>
 
 #include "platform/Text.h"
+#include "tests/tools/win32/Wine.h"
 #include "tests/unit/http/TransferFixture.h"
 
 namespace http_testing {
@@ -52,6 +53,26 @@ namespace http_testing {
 // Linux's own, as Wine shows it.
 std::string FullDevice() {
   return "Z:\\dev\\full";
+}
+
+}  // namespace http_testing
+
+namespace http_testing {
+
+bool HandleIsTheComponentsOwn(TQVHTTP& http) {
+  return IsWindow(http.Handle()) &&
+         GetWindowThreadProcessId(http.Handle(), nullptr) == GetCurrentThreadId();
+}
+
+}  // namespace http_testing
+
+namespace http_testing {
+
+const char* StopWaitsForANetworkCall() {
+  return testing_tools::UnderWine()
+             ? "Wine 8 does not end a blocked InternetReadFile when another thread closes its "
+               "request handle (Windows does); the read goes on until data or the time-out"
+             : nullptr;
 }
 
 }  // namespace http_testing
