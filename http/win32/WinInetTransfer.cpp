@@ -4,6 +4,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <thread>
 #include <vector>
 
@@ -12,6 +13,7 @@
 #include "http/HTTPTransfer.h"
 #include "http/MultipartBody.h"
 #include "http/TransferTargets.h"
+#include "http/UrlParts.h"
 #include "platform/Text.h"
 #include "platform/win32/WinApi.h"
 // After windows.h, which it needs.
@@ -24,10 +26,12 @@ namespace {
 // a 256 MiB body from a local server took 6.3 s (curl: 0.7 s), 64 KiB reads
 // 1.3 s, 256 KiB 0.37 s. But a read returns only once its buffer is full (or
 // the body ends), so on a slow link a large read would hold back progress
-// and Stop for as long as filling it takes. So the size follows the link:
-// it doubles while reads fill at once and halves when one takes long,
-// between 8192 and 256 KiB (a second at 256 KB/s for a link that suddenly
-// slows). The caller sees none of it: the body is still counted, reported
+// and Stop for as long as filling it takes. So what has arrived is read at
+// once (InternetQueryDataAvailable says how much: under Wine at most 8192),
+// and only while WinInet's buffer is full does a read ask for more, of a
+// size that follows the link: it doubles while reads fill at once and
+// halves when one takes long, between 8192 and 256 KiB (a second at 256 KB/s
+// for a link that suddenly slows). The caller sees none of it: the body is still counted, reported
 // and cut at MaxSize in pieces of kPieceSize, and progress is paced anyway.
 constexpr DWORD kMinReadSize = 8192;
 constexpr DWORD kMaxReadSize = 256 * 1024;
@@ -35,6 +39,7 @@ constexpr auto kQuickRead = std::chrono::milliseconds(10);
 constexpr auto kSlowRead = std::chrono::milliseconds(50);
 constexpr size_t kPieceSize = 8192;
 constexpr DWORD kUploadChunk = 8192;
+constexpr int kMaxRedirects = 10;
 
 struct InternetCloser {
   void operator()(HINTERNET handle) const { ::InternetCloseHandle(handle); }
@@ -115,6 +120,56 @@ void SetTimeOut(HINTERNET session, DWORD option, int32_t milliseconds) {
   ::InternetSetOptionW(session, option, &value, sizeof value);
 }
 
+void SetTimeOuts(HINTERNET handle, int32_t milliseconds) {
+  SetTimeOut(handle, INTERNET_OPTION_CONNECT_TIMEOUT, milliseconds);
+  SetTimeOut(handle, INTERNET_OPTION_SEND_TIMEOUT, milliseconds);
+  SetTimeOut(handle, INTERNET_OPTION_RECEIVE_TIMEOUT, milliseconds);
+}
+
+// A redirection's status: the next request goes where Location says.
+bool IsRedirect(const std::string& status) {
+  return status == "301" || status == "302" || status == "303" || status == "307" ||
+         status == "308";
+}
+
+// Where one request of a transfer goes.
+struct TTarget {
+  std::string host;
+  uint16_t port = 0;
+  std::string object;  // path and query
+  bool secure = false;
+  std::string verb;
+  bool bodiless = false;  // a redirection turned it into a plain GET
+};
+
+// The target a Location value names, seen from `from`; false when it is no
+// http or https URL.
+bool Follow(const TTarget& from, const std::string& location, TTarget* next) {
+  *next = from;
+  if (location.empty()) return false;
+  if (location.find("://") != std::string::npos) {
+    TUrlParts url;
+    try {
+      url = SplitUrl(location);
+    } catch (const std::invalid_argument&) {
+      return false;
+    }
+    if (url.Protocol != "http" && url.Protocol != "https") return false;
+    next->secure = url.Protocol == "https";
+    next->host = url.Host;
+    next->port = next->secure ? 443 : 80;
+    if (!url.Port.empty()) next->port = static_cast<uint16_t>(std::stoul(url.Port) & 0xFFFF);
+    next->object = url.Path + url.Document + (url.Query.empty() ? "" : "?" + url.Query);
+  } else if (location[0] == '/') {
+    next->object = location;
+  } else {
+    const std::string path = from.object.substr(0, from.object.find('?'));
+    next->object = path.substr(0, path.rfind('/') + 1) + location;
+  }
+  next->object = http_text::EscapeRequestTarget(next->object);
+  return true;
+}
+
 class TWinInetTransfer {
  public:
   TWinInetTransfer(const THTTPRequest& request, THTTPResponse& response, THTTPMailbox& mailbox)
@@ -123,7 +178,10 @@ class TWinInetTransfer {
   int32_t Run(const std::string& host, uint16_t port, const std::string& objectName);
 
  private:
-  bool Send(HINTERNET request, const std::wstring& headers);
+  // One request: 1 when the body was taken, 0 failure, -2 no target, and
+  // `*next` set with 2 when the response sends the transfer elsewhere.
+  int32_t Exchange(HINTERNET session, const TTarget& target, bool last, TTarget* next);
+  bool Send(HINTERNET request, const std::wstring& headers, const TTarget& target);
   bool SendMultipart(HINTERNET request, const std::wstring& headers);
   int32_t Receive(HINTERNET request);
   bool Stopped() const { return mailbox_.StopRequested(); }
@@ -139,47 +197,80 @@ int32_t TWinInetTransfer::Run(const std::string& host, uint16_t port,
   InternetHandle session(::InternetOpenW(agent.empty() ? nullptr : agent.c_str(),
                                          INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0));
   if (!session) return 0;
-  SetTimeOut(session.get(), INTERNET_OPTION_CONNECT_TIMEOUT, request_.TimeOut);
-  SetTimeOut(session.get(), INTERNET_OPTION_SEND_TIMEOUT, request_.TimeOut);
-  SetTimeOut(session.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, request_.TimeOut);
+  SetTimeOuts(session.get(), request_.TimeOut);
 
+  TTarget target{host, port, objectName, response_.UseSSL, http_text::AsciiUpper(request_.Method)};
   int32_t result = 0;
   {
-    InternetHandle connection(::InternetConnectW(session.get(), platform::Utf8ToWide(host).c_str(),
-                                                 port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0,
-                                                 0));
-    if (connection) {
-      // The package is run or unpacked over the installation: the server
-      // must prove who it is, so no certificate error is ignored (neither
-      // by these flags nor by the request's security flags).
-      DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
-                    INTERNET_FLAG_KEEP_CONNECTION;
-      if (response_.UseSSL) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
-      const std::wstring verb = platform::Utf8ToWide(http_text::AsciiUpper(request_.Method));
-      const std::wstring object = platform::Utf8ToWide(objectName);
-      const wchar_t* accept[] = {L"*/*", nullptr};
-      TRequestHandle request(::HttpOpenRequestW(connection.get(), verb.c_str(), object.c_str(),
-                                                L"HTTP/1.0", nullptr, accept, flags, 0));
-      if (request.get()) {
-        const TStopAction stop(mailbox_, [&request] { request.Close(); });
-        TProgressFlusher flusher(mailbox_);
-        if (Send(request.get(), platform::Utf8ToWide(request_.HeaderText)))
-          result = Receive(request.get());
-      }
+    TProgressFlusher flusher(mailbox_);
+    for (int hop = 0; hop <= kMaxRedirects; ++hop) {
+      TTarget next;
+      result = Exchange(session.get(), target, hop == kMaxRedirects, &next);
+      if (result != 2) break;
+      target = next;
     }
   }
+  if (result == 2) result = 0;
   ::InternetSetOptionW(nullptr, INTERNET_OPTION_SETTINGS_CHANGED, nullptr, 0);
   return result;
 }
 
-bool TWinInetTransfer::Send(HINTERNET request, const std::wstring& headers) {
+int32_t TWinInetTransfer::Exchange(HINTERNET session, const TTarget& target, bool last,
+                                   TTarget* next) {
+  InternetHandle connection(::InternetConnectW(session, platform::Utf8ToWide(target.host).c_str(),
+                                               target.port, nullptr, nullptr, INTERNET_SERVICE_HTTP,
+                                               0, 0));
+  if (!connection) return 0;
+  // The package is run or unpacked over the installation: the server must
+  // prove who it is, so no certificate error is ignored (neither by these
+  // flags nor by the request's security flags). Redirections are followed
+  // here, not by WinInet: Wine's follows a loop for ever.
+  DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE |
+                INTERNET_FLAG_KEEP_CONNECTION | INTERNET_FLAG_NO_AUTO_REDIRECT;
+  if (target.secure) flags |= INTERNET_FLAG_SECURE | INTERNET_FLAG_PRAGMA_NOCACHE;
+  const std::wstring verb = platform::Utf8ToWide(target.verb);
+  const std::wstring object = platform::Utf8ToWide(target.object);
+  const wchar_t* accept[] = {L"*/*", nullptr};
+  TRequestHandle request(::HttpOpenRequestW(connection.get(), verb.c_str(), object.c_str(),
+                                            L"HTTP/1.0", nullptr, accept, flags, 0));
+  if (!request.get()) return 0;
+  // Windows hands the session's time-outs down to its requests; Wine 8 does
+  // not, and without them a body that stalls is waited for without end.
+  SetTimeOuts(request.get(), request_.TimeOut);
+  const TStopAction stop(mailbox_, [&request] { request.Close(); });
+  if (!Send(request.get(), platform::Utf8ToWide(request_.HeaderText), target)) return 0;
+
+  wchar_t status[32];
+  DWORD size = sizeof status;
+  if (::HttpQueryInfoW(request.get(), HTTP_QUERY_STATUS_CODE, status, &size, nullptr)) {
+    response_.StatusCode = Narrow(status, std::min<size_t>(3, size / sizeof(wchar_t)));
+    if (!last && IsRedirect(response_.StatusCode)) {
+      std::wstring location(2048, L'\0');
+      size = static_cast<DWORD>(location.size() * sizeof(wchar_t));
+      if (::HttpQueryInfoW(request.get(), HTTP_QUERY_LOCATION, location.data(), &size, nullptr) &&
+          Follow(target, Narrow(location.data(), size / sizeof(wchar_t)), next)) {
+        // As browsers and libcurl do: what follows a 301, 302 or 303 of a
+        // POST is a GET without the body.
+        if (response_.StatusCode != "307" && response_.StatusCode != "308") {
+          next->verb = "GET";
+          next->bodiless = true;
+        }
+        return 2;
+      }
+    }
+    if (response_.StatusCode != "200") return 0;
+  }
+  return Receive(request.get());
+}
+
+bool TWinInetTransfer::Send(HINTERNET request, const std::wstring& headers, const TTarget& target) {
   if (Stopped()) return false;
-  if (request_.MultiPartMode) return SendMultipart(request, headers);
   const auto length = static_cast<DWORD>(headers.size());
-  if (http_text::AsciiUpper(request_.Method) != "POST")
+  if (target.bodiless || (!request_.MultiPartMode && target.verb == "GET"))
     return ::HttpSendRequestW(request, headers.c_str(), length, nullptr, 0);
-  std::string body = platform::Utf8ToSystemCodePage(
-      request_.PostData.empty() ? request_.ParamList : request_.PostData);
+  if (request_.MultiPartMode) return SendMultipart(request, headers);
+  std::string body = platform::Utf8ToSystemCodePage(request_.PostData.empty() ? request_.ParamList
+                                                                              : request_.PostData);
   return ::HttpSendRequestW(request, headers.c_str(), length, body.data(),
                             static_cast<DWORD>(body.size()));
 }
@@ -211,14 +302,7 @@ bool TWinInetTransfer::SendMultipart(HINTERNET request, const std::wstring& head
 }
 
 int32_t TWinInetTransfer::Receive(HINTERNET request) {
-  wchar_t status[32];
-  DWORD size = sizeof status;
-  if (::HttpQueryInfoW(request, HTTP_QUERY_STATUS_CODE, status, &size, nullptr)) {
-    response_.StatusCode = Narrow(status, std::min<size_t>(3, size / sizeof(wchar_t)));
-    if (response_.StatusCode != "200") return 0;
-  }
-
-  size = 0;
+  DWORD size = 0;
   ::HttpQueryInfoA(request, HTTP_QUERY_RAW_HEADERS_CRLF, nullptr, &size, nullptr);
   if (size > 0) {
     std::string raw(size, '\0');
@@ -254,11 +338,16 @@ int32_t TWinInetTransfer::Receive(HINTERNET request) {
   uint32_t received = 0;
   for (;;) {
     if (Stopped()) return 0;
+    // What has arrived is taken at once; only a full buffer, a sign of a
+    // link that keeps up, sends a read after more.
+    DWORD available = 0;
+    if (!::InternetQueryDataAvailable(request, &available, 0, 0) || Stopped()) return 0;
+    const DWORD want = available < kMinReadSize ? std::max<DWORD>(available, 1) : readSize;
     DWORD got = 0;
     const auto began = std::chrono::steady_clock::now();
-    if (!::InternetReadFile(request, chunk.data(), readSize, &got) || Stopped()) return 0;
+    if (!::InternetReadFile(request, chunk.data(), want, &got) || Stopped()) return 0;
     const auto took = std::chrono::steady_clock::now() - began;
-    if (got == readSize && took < kQuickRead)
+    if (got == readSize && want == readSize && took < kQuickRead)
       readSize = std::min(readSize * 2, kMaxReadSize);
     else if (took > kSlowRead)
       readSize = std::max(readSize / 2, kMinReadSize);

@@ -94,8 +94,8 @@ void RawServer::Answer(int client) {
       wanted = headEnd + 4 + ContentLength(request.substr(0, headEnd + 2));
   }
   const std::string response =
-      echo_ ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(request.size()) +
-                  "\r\n\r\n" + request
+      echo_ ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(request.size()) + "\r\n\r\n" +
+                  request
             : response_;
   ::send(client, response.data(), response.size(), MSG_NOSIGNAL);
   std::lock_guard lock(mutex_);

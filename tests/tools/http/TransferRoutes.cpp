@@ -16,15 +16,14 @@ TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
     res.set_content("", "application/octet-stream");
   });
   http.Get("/nolength", [this](const httplib::Request&, httplib::Response& res) {
-    res.set_content_provider("application/octet-stream",
-                             [this](size_t offset, httplib::DataSink& sink) {
-                               if (offset == body.size()) {
-                                 sink.done();
-                                 return true;
-                               }
-                               return sink.write(body.data() + offset,
-                                                 std::min<size_t>(5000, body.size() - offset));
-                             });
+    res.set_content_provider(
+        "application/octet-stream", [this](size_t offset, httplib::DataSink& sink) {
+          if (offset == body.size()) {
+            sink.done();
+            return true;
+          }
+          return sink.write(body.data() + offset, std::min<size_t>(5000, body.size() - offset));
+        });
   });
   http.Get("/badlength", [this](const httplib::Request&, httplib::Response& res) {
     res.set_header("Content-Length", "many");

@@ -14,7 +14,6 @@ namespace testing_tools {
 // suites run it in their own process; the Windows ones reach it in a Linux
 // process of its own (http_test_host).
 struct TransferRoutes : RouteSizes {
-
   // Besides the downloads: GET /counts answers "<served> <echoed>", GET
   // /release releases. Registers every route on `server`, which must outlive nothing here:
   // the routes refer to this object.

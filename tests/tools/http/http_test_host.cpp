@@ -66,8 +66,8 @@ int Serve(const std::string& folder, int ready) {
   const std::string list = folder + "/servers.txt";
   {
     std::ofstream out(list + ".new");
-    out << "plain " << plain.port() << "\nraw " << raw.port() << "\ntls " << tls.port()
-        << "\nself " << self.port() << "\n";
+    out << "plain " << plain.port() << "\nraw " << raw.port() << "\ntls " << tls.port() << "\nself "
+        << self.port() << "\n";
   }
   std::rename((list + ".new").c_str(), list.c_str());
   std::ofstream(folder + "/host.pid") << getpid() << "\n";
@@ -109,8 +109,9 @@ int Start(const std::string& folder) {
   char ok = 0;
   const bool ready = read(pipeFds[0], &ok, 1) == 1 && ok == 1;
   close(pipeFds[0]);
-  if (!ready) std::fprintf(stderr, "http_test_host: the servers did not start (%s/host.log)\n",
-                           folder.c_str());
+  if (!ready)
+    std::fprintf(stderr, "http_test_host: the servers did not start (%s/host.log)\n",
+                 folder.c_str());
   return ready ? 0 : 1;
 }
 

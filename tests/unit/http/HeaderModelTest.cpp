@@ -6,6 +6,7 @@
 
 #include "http/QVHTTP.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 #include "tests/tools/TempDir.h"
 #include "tests/unit/http/EventPump.h"
 #include "tests/unit/http/TransferFixture.h"
@@ -244,9 +245,11 @@ TEST(FormFields, MultipartParts) {
   http.AddData("kind", "zip", "text/plain");
   const std::string b = http.Boundary();
   ASSERT_EQ(http.Stream().size(), 2u);
+  // In the system's 8-bit code page, as it goes out (UTF-8 itself on Linux).
   EXPECT_EQ(http.Stream()[0], "--" + b +
                                   "\r\nContent-Disposition: form-data; name=\"name\" \r\n"
-                                  "\r\n\xEA\xB0\x80 x\r\n");
+                                  "\r\n" +
+                                  platform::Utf8ToSystemCodePage("\xEA\xB0\x80 x") + "\r\n");
   EXPECT_EQ(http.Stream()[1], "--" + b +
                                   "\r\nContent-Disposition: form-data; name=\"kind\" \r\n"
                                   "Content-Type: text/plain\r\n\r\nzip\r\n");
@@ -297,7 +300,9 @@ TEST(Request, BufferClearThenRequestLeavesTheClosingLine) {
   // still reported, as a failure.
   std::vector<std::string> events;
   http.OnStart = [&](THTTPSender*) { events.push_back("start"); };
-  http.OnEnd = [&](THTTPSender*, bool success) { events.push_back(success ? "end ok" : "end failed"); };
+  http.OnEnd = [&](THTTPSender*, bool success) {
+    events.push_back(success ? "end ok" : "end failed");
+  };
   http.SetBlockMode(true);
   http.SetURL("");
   EXPECT_THROW(http.RequestHTTPData(), std::invalid_argument);
