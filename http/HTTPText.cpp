@@ -93,6 +93,14 @@ int32_t ContentLengthOf(const std::string& value) {
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(parsed)));
 }
 
+uint16_t PortOr(const std::string& text, uint16_t fallback) {
+  uint32_t given = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, given);
+  if (text.empty() || error != std::errc() || stop != end) return fallback;
+  return static_cast<uint16_t>(given & 0xFFFF);
+}
+
 TNameValueList HeaderLines(const std::string& rawHeader) {
   TNameValueList lines(':');
   size_t start = 0;

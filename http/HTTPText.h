@@ -26,6 +26,10 @@ std::string AsciiUpper(std::string text);
 // around it aside) is not one; only its low 32 bits are kept.
 int32_t ContentLengthOf(const std::string& value);
 
+// The port a URL's port text names (its low 16 bits), or `fallback` when the
+// text is empty or not a decimal number.
+uint16_t PortOr(const std::string& text, uint16_t fallback);
+
 // The lines of a raw header block (split at CR LF, LF or CR), named by the
 // text before their colon.
 TNameValueList HeaderLines(const std::string& rawHeader);

@@ -1,7 +1,6 @@
 #include "http/QVHTTPThread.h"
 
 #include <algorithm>
-#include <charconv>
 #include <system_error>
 #include <thread>
 
@@ -72,11 +71,7 @@ int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& re
   std::replace(lowered.begin(), lowered.end(), '\\', '/');
   if (lowered.rfind("https://", 0) == 0) response.UseSSL = true;
 
-  uint32_t port = response.UseSSL ? 443 : 80;
-  const char* portEnd = url.Port.data() + url.Port.size();
-  uint32_t given = 0;
-  const auto [stop, error] = std::from_chars(url.Port.data(), portEnd, given);
-  if (!url.Port.empty() && error == std::errc() && stop == portEnd) port = given & 0xFFFF;
+  const uint16_t port = http_text::PortOr(url.Port, response.UseSSL ? 443 : 80);
 
   response.Host = url.Host;
   std::string objectName = url.Path + url.Document;
@@ -93,7 +88,7 @@ int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& re
       AppendQuery(objectName, request.ParamList);
       AppendQuery(objectName, request.Parameter2);
     }
-    return RunTransfer(request, response, mailbox, url.Host, static_cast<uint16_t>(port),
+    return RunTransfer(request, response, mailbox, url.Host, port,
                        http_text::EscapeRequestTarget(objectName));
   } catch (...) {
     return -2;

@@ -158,8 +158,7 @@ bool Follow(const TTarget& from, const std::string& location, TTarget* next) {
     if (url.Protocol != "http" && url.Protocol != "https") return false;
     next->secure = url.Protocol == "https";
     next->host = url.Host;
-    next->port = next->secure ? 443 : 80;
-    if (!url.Port.empty()) next->port = static_cast<uint16_t>(std::stoul(url.Port) & 0xFFFF);
+    next->port = http_text::PortOr(url.Port, next->secure ? 443 : 80);
     next->object = url.Path + url.Document + (url.Query.empty() ? "" : "?" + url.Query);
   } else if (location[0] == '/') {
     next->object = location;
