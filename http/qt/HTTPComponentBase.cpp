@@ -49,8 +49,10 @@ void THTTPComponentBase::DetachMailbox() {
 
 void THTTPComponentBase::Deliver(uint32_t message, intptr_t wParam, intptr_t lParam,
                                  const std::shared_ptr<THTTPMailbox>& from) {
+  // Made before it is published, so that the receiver sees it whole.
+  auto* event = new THTTPMessage(message, wParam, lParam, from);
   FHandOff.fetch_add(1, std::memory_order_release);
-  QCoreApplication::postEvent(this, new THTTPMessage(message, wParam, lParam, from));
+  QCoreApplication::postEvent(this, event);
 }
 
 bool THTTPComponentBase::event(QEvent* e) {

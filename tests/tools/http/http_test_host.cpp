@@ -77,6 +77,8 @@ int Serve(const std::string& folder, int ready) {
 
   const timespec lifetime{kLifetimeSeconds, 0};
   sigtimedwait(&stop, nullptr, &lifetime);
+  // The routes' handlers use the routes: they end before the routes go.
+  plain.stop();
   return 0;
 }
 

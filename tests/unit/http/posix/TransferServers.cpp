@@ -7,6 +7,9 @@
 namespace http_testing {
 
 struct TransferServers::State {
+  // The routes' handlers use the routes: they end before the routes go.
+  ~State() { server.stop(); }
+
   testing_tools::TestServer server;
   testing_tools::TransferRoutes routes{server};
   testing_tools::RawServer raw{testing_tools::RawServer::EchoRequests{}};
