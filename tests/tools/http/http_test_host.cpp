@@ -30,7 +30,17 @@ using namespace testing_tools;
 // Nothing here outlives a test run that forgot to stop it by much.
 constexpr int kLifetimeSeconds = 3600;
 
+// Every suite of a run shares these servers, and Wine's WinInet keeps its
+// connections open after a transfer (it asks for keep-alive): each request
+// gets a connection of its own, and a stalled answer holds no more than one
+// of many threads.
+void Share(TestServer& server) {
+  server.http().set_keep_alive_max_count(1);
+  server.http().new_task_queue = [] { return new httplib::ThreadPool(64); };
+}
+
 void ServeTls(TestServer& server) {
+  Share(server);
   server.http().Get("/patch.zip", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("PK-payload", "application/zip");
   });
@@ -56,6 +66,7 @@ int Serve(const std::string& folder, int ready) {
       TestAuthority::SelfSigned(folder, "self", "DNS:localhost,IP:127.0.0.1");
   TestServer plain;
   TransferRoutes routes(plain);
+  Share(plain);
   plain.start();
   RawServer raw{RawServer::EchoRequests{}};
   TestServer tls(tlsFiles.certFile, tlsFiles.keyFile);
