@@ -51,6 +51,7 @@ RawServer::~RawServer() {
     stop_ = true;
   }
   thread_.join();
+  for (std::thread& answer : answering_) answer.join();
   ::close(listener_);
 }
 
@@ -74,8 +75,10 @@ void RawServer::Serve() {
     if (::poll(&waiting, 1, 50) <= 0) continue;
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
-    Answer(client);
-    ::close(client);
+    answering_.emplace_back([this, client] {
+      Answer(client);
+      ::close(client);
+    });
   }
 }
 

@@ -12,7 +12,8 @@ namespace testing_tools {
 
 // Records the exact bytes of each request it receives on 127.0.0.1 (head and,
 // by its Content-Length, body) and answers every one with the same bytes, or
-// with the request itself as the body of a 200.
+// with the request itself as the body of a 200. Connections are answered at
+// once, each on a thread of its own.
 class RawServer {
  public:
   explicit RawServer(std::string response);
@@ -40,6 +41,7 @@ class RawServer {
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::vector<std::string> requests_;
+  std::vector<std::thread> answering_;  // one a connection, joined at the end
   std::thread thread_;
 };
 
