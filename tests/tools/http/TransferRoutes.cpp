@@ -78,6 +78,11 @@ TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
   http.Get("/redirect", [this](const httplib::Request&, httplib::Response& res) {
     res.set_redirect(server_.url("/file"));
   });
+  // A redirection relative to the request's own folder.
+  http.Post("/dir/to-echo", [](const httplib::Request&, httplib::Response& res) {
+    res.status = 302;
+    res.set_header("Location", "../echo");
+  });
   http.Get("/loop",
            [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/loop"); });
   auto echo = [this](const httplib::Request& req, httplib::Response& res) {

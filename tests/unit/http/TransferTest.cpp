@@ -258,6 +258,21 @@ TEST_F(Transfer, PostSendsPostDataOrElseTheParameters) {
   }
 }
 
+// As browsers do: a POST redirected by a 302 goes on as a GET, without the
+// body, to the Location taken relative to the request's own folder.
+TEST_F(Transfer, RedirectedPostGoesOnAsGet) {
+  TQVHTTP http;
+  Outcome outcome;
+  Watch(http, outcome);
+  http.SetPostData("payload");
+  http.SetURL(server.url("/dir/to-echo"));
+  ASSERT_TRUE(RunToEnd(http, outcome));
+  EXPECT_TRUE(outcome.success);
+  EXPECT_EQ(http.StatusCode(), "200");
+  EXPECT_EQ(http.ReturnStr(),
+            "GET\nHTTP/1.0\n/echo\napplication/x-www-form-urlencoded; charset=UTF-8\n");
+}
+
 TEST_F(Transfer, OtherVerbsSendNothing) {
   TQVHTTP http;
   Outcome outcome;
