@@ -1,22 +1,5 @@
 #include "http/HTTPMailbox.h"
 
-#include <QCoreApplication>
-
-QEvent::Type THTTPMessage::EventType() {
-  static const QEvent::Type type = static_cast<QEvent::Type>(QEvent::registerEventType());
-  return type;
-}
-
-THTTPMessage::THTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
-                           std::shared_ptr<THTTPMailbox> from,
-                           std::optional<THTTPResponse> response)
-    : QEvent(EventType()),
-      Message(message),
-      WParam(wParam),
-      LParam(lParam),
-      From(std::move(from)),
-      Response(std::move(response)) {}
-
 void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
                         std::optional<THTTPResponse> response) {
   std::lock_guard lock(mutex_);
@@ -25,7 +8,8 @@ void THTTPMailbox::Post(uint32_t message, intptr_t wParam, intptr_t lParam,
   // Figures not yet on their way go first: the last progress arrives before
   // the end, whatever the pacing.
   if (progressUntaken_ && !progressQueued_) QueueProgress(std::chrono::steady_clock::now());
-  Queue(new THTTPMessage(message, wParam, lParam, shared_from_this(), std::move(response)));
+  if (response) response_ = std::move(response);
+  Queue(message, wParam, lParam);
 }
 
 void THTTPMailbox::PostProgress(int32_t done, int32_t total) {
@@ -54,12 +38,11 @@ void THTTPMailbox::QueueProgressIfDue() {
 void THTTPMailbox::QueueProgress(std::chrono::steady_clock::time_point now) {
   progressQueued_ = true;
   progressQueuedAt_ = now;
-  Queue(new THTTPMessage(WM_HTTP_PROGRESS, 0, 0, shared_from_this()));
+  Queue(WM_HTTP_PROGRESS, progressDone_, progressTotal_);
 }
 
-void THTTPMailbox::Queue(THTTPMessage* message) {
-  handOff_->fetch_add(1, std::memory_order_release);
-  QCoreApplication::postEvent(receiver_, message);
+void THTTPMailbox::Queue(uint32_t message, intptr_t wParam, intptr_t lParam) {
+  receiver_->Deliver(message, wParam, lParam, shared_from_this());
 }
 
 std::pair<int32_t, int32_t> THTTPMailbox::TakeProgress() {
@@ -69,7 +52,24 @@ std::pair<int32_t, int32_t> THTTPMailbox::TakeProgress() {
   return {progressDone_, progressTotal_};
 }
 
+std::optional<THTTPResponse> THTTPMailbox::TakeResponse() {
+  std::lock_guard lock(mutex_);
+  return std::exchange(response_, std::nullopt);
+}
+
 void THTTPMailbox::Detach() {
   std::lock_guard lock(mutex_);
   receiver_ = nullptr;
+}
+
+void THTTPMailbox::RequestStop() {
+  stop_.store(true);
+  std::lock_guard lock(stopMutex_);
+  if (stopAction_) stopAction_();
+}
+
+void THTTPMailbox::SetStopAction(std::function<void()> action) {
+  std::lock_guard lock(stopMutex_);
+  stopAction_ = std::move(action);
+  if (stopAction_ && stop_.load()) stopAction_();
 }

@@ -1,17 +1,15 @@
 #pragma once
 
-#include <QEvent>
-
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <utility>
 
 #include "http/HTTPTransfer.h"
-
-class QObject;
 
 constexpr uint32_t WM_HTTP_START = 2247;
 constexpr uint32_t WM_HTTP_END = 2248;
@@ -19,19 +17,16 @@ constexpr uint32_t WM_HTTP_PROGRESS = 2249;
 
 class THTTPMailbox;
 
-// One notification of a transfer, queued to the component's thread.
-class THTTPMessage : public QEvent {
+// Where a mailbox's messages go: the component's thread, by the platform's
+// means (a queued event, a posted window message).
+class THTTPReceiver {
  public:
-  static QEvent::Type EventType();
+  // Called with the mailbox locked; must not wait for the receiver's thread.
+  virtual void Deliver(uint32_t message, intptr_t wParam, intptr_t lParam,
+                       const std::shared_ptr<THTTPMailbox>& from) = 0;
 
-  THTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam,
-               std::shared_ptr<THTTPMailbox> from, std::optional<THTTPResponse> response = {});
-
-  const uint32_t Message;
-  const intptr_t WParam;
-  const intptr_t LParam;
-  const std::shared_ptr<THTTPMailbox> From;
-  std::optional<THTTPResponse> Response;  // with an end: the results to apply
+ protected:
+  ~THTTPReceiver() = default;
 };
 
 // The link between one transfer and the component it serves. The transfer
@@ -43,13 +38,9 @@ class THTTPMessage : public QEvent {
 // room for messages that arrive closer together than they were sent.
 class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
  public:
-  // Every message is published through `handOff` before it is queued; the
-  // receiver reads it before touching a message. Qt's queue already orders
-  // the two threads; this makes the order visible to race checkers too.
-  using THandOff = std::atomic<uint32_t>;
-  THTTPMailbox(QObject* receiver, std::shared_ptr<THandOff> handOff)
-      : receiver_(receiver), handOff_(std::move(handOff)) {}
+  explicit THTTPMailbox(THTTPReceiver* receiver) : receiver_(receiver) {}
 
+  // `response`, with an end, is what the component takes when it handles it.
   void Post(uint32_t message, intptr_t wParam, intptr_t lParam,
             std::optional<THTTPResponse> response = {});
   void PostProgress(int32_t done, int32_t total);
@@ -59,26 +50,35 @@ class THTTPMailbox : public std::enable_shared_from_this<THTTPMailbox> {
 
   static constexpr std::chrono::milliseconds kProgressInterval{20};
 
-  // The latest progress figures; called on the receiver's thread when the
-  // progress message is handled.
+  // Called on the receiver's thread when it handles a progress message or
+  // the end: the latest figures, and the results the end carried.
   std::pair<int32_t, int32_t> TakeProgress();
+  std::optional<THTTPResponse> TakeResponse();
 
   void Detach();
-  void RequestStop() { stop_.store(true); }
+
+  // Raises the stop flag and runs the transfer's stop action, if it has one.
+  void RequestStop();
   bool StopRequested() const { return stop_.load(); }
+  // How the transfer cuts a network call short from the stopping thread. It
+  // runs at once when the stop came first; an empty action clears it, and
+  // once that returns the old one is neither running nor run again.
+  void SetStopAction(std::function<void()> action);
 
  private:
-  void Queue(THTTPMessage* message);
+  void Queue(uint32_t message, intptr_t wParam, intptr_t lParam);
   void QueueProgressIfDue();
   void QueueProgress(std::chrono::steady_clock::time_point now);
 
   std::mutex mutex_;
-  QObject* receiver_;
-  const std::shared_ptr<THandOff> handOff_;
+  THTTPReceiver* receiver_;
   bool progressQueued_ = false;
   bool progressUntaken_ = false;  // figures the receiver has not taken yet
   std::chrono::steady_clock::time_point progressQueuedAt_{};
   int32_t progressDone_ = 0;
   int32_t progressTotal_ = 0;
+  std::optional<THTTPResponse> response_;
   std::atomic<bool> stop_{false};
+  std::mutex stopMutex_;
+  std::function<void()> stopAction_;
 };

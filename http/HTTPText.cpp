@@ -56,6 +56,21 @@ std::string Trim(const std::string& text) {
   return text.substr(begin, end - begin);
 }
 
+std::string EscapeRequestTarget(const std::string& target) {
+  static const char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  for (const unsigned char c : target) {
+    if (c <= ' ' || c >= 0x7F || c == '#') {
+      out += '%';
+      out += kHex[c >> 4];
+      out += kHex[c & 0xF];
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
 std::string AsciiLower(std::string text) {
   for (char& c : text)
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
@@ -76,6 +91,14 @@ int32_t ContentLengthOf(const std::string& value) {
   const auto [stop, error] = std::from_chars(number.data(), end, parsed);
   if (number.empty() || error != std::errc() || stop != end) return -1;
   return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(parsed)));
+}
+
+uint16_t PortOr(const std::string& text, uint16_t fallback) {
+  uint32_t given = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, given);
+  if (text.empty() || error != std::errc() || stop != end) return fallback;
+  return static_cast<uint16_t>(given & 0xFFFF);
 }
 
 TNameValueList HeaderLines(const std::string& rawHeader) {

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+class THTTPMailbox;
+
 // What a transfer needs of the component, copied on the component's thread so
 // that the worker never touches the component itself.
 struct THTTPRequest {
@@ -24,6 +26,7 @@ struct THTTPRequest {
   std::string DownFileName;
   int32_t MaxSize = 0;
   std::string HeaderText;  // from MakeHeader
+  std::string Agent;       // the User-Agent value of the header text, if any
   std::string Host;        // the component's, kept when the URL cannot be split
   std::string CACertFile;  // empty: the system's trusted authorities
 };
@@ -36,3 +39,8 @@ struct THTTPResponse {
   std::string Host;
   bool UseSSL = false;
 };
+
+// The exchange over the platform's HTTP client, once the URL is split:
+// 1 success, 0 failure, -2 when the target cannot be created.
+int32_t RunTransfer(const THTTPRequest& request, THTTPResponse& response, THTTPMailbox& mailbox,
+                    const std::string& host, uint16_t port, std::string objectName);

@@ -3,12 +3,13 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/Files.h"
+#include "platform/Paths.h"
 
 std::string FilePartHeader(const std::string& boundary, const std::string& path,
                            const std::string& contentType) {
-  const size_t slash = path.rfind(platform::kPathSeparator);
-  const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+  size_t start = path.size();
+  while (start > 0 && !platform::IsPathSeparator(path[start - 1])) --start;
+  const std::string name = path.substr(start);
   return "--" + boundary + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"" + name +
          "\"\r\nContent-Type: " + contentType + "\r\n\r\n";
 }
@@ -46,15 +47,15 @@ bool TMultipartBody::NextPiece() {
         return true;
       case Kind::FileContent: {
         if (!file_) {
-          file_.reset(std::fopen(request_.FileList[step.index].c_str(), "rb"));
+          file_ = OpenUploadFile(request_.FileList[step.index]);
           if (!file_) return false;
         }
         piece_.resize(8192);
-        const size_t got = std::fread(piece_.data(), 1, piece_.size(), file_.get());
-        if (got == 0) {
-          const bool failed = std::ferror(file_.get());
+        size_t got = 0;
+        const bool read = file_->Read(piece_.data(), piece_.size(), &got);
+        if (!read || got == 0) {
           file_.reset();
-          if (failed) return false;
+          if (!read) return false;
           ++step_;
           continue;
         }

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "http/HTTPTransfer.h"
+#include "http/TransferTargets.h"
 
 // The header text of the file part for the file at `path`: named "file", with
 // the file's name without its folder.
@@ -45,10 +45,7 @@ class TMultipartBody {
   std::string piece_;
   size_t offset_ = 0;
   bool reportPiece_ = false;
-  struct FileCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  std::unique_ptr<TUploadFile> file_;
   uint64_t sent_ = 0;
   bool finished_ = false;
 };

@@ -1,16 +1,5 @@
 #include "http/NameValueList.h"
 
-#include <QString>
-
-namespace {
-
-// Case-insensitive under Unicode's case folding, as the user would compare.
-bool SameName(const std::string& a, const std::string& b) {
-  return QString::fromStdString(a).compare(QString::fromStdString(b), Qt::CaseInsensitive) == 0;
-}
-
-}  // namespace
-
 int TNameValueList::IndexOfName(const std::string& name) const {
   for (size_t i = 0; i < lines_.size(); ++i) {
     const size_t at = lines_[i].find(separator_);

@@ -27,6 +27,10 @@ class TNameValueList {
   void Remove(const std::string& name);
 
  private:
+  // Names compared as the user would: case-insensitively, by the user's
+  // locale (the platform's rules).
+  static bool SameName(const std::string& a, const std::string& b);
+
   char separator_;
   std::vector<std::string> lines_;
 };

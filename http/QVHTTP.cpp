@@ -9,6 +9,7 @@
 #include "http/HTTPTransfer.h"
 #include "http/MultipartBody.h"
 #include "http/QVHTTPThread.h"
+#include "platform/Text.h"
 #include "util/QVUtils.h"
 
 namespace {
@@ -50,20 +51,15 @@ void SetAgentVersion(const TFileVersion& v) {
   AgentVersionText() = text;
 }
 
-TQVHTTP::TQVHTTP(QObject* AOwner)
-    : QObject(AOwner),
-      FHandOff(std::make_shared<std::atomic<uint32_t>>(0)),
-      FBoundary(MakeBoundary()) {
+TQVHTTP::TQVHTTP(THTTPSender* AOwner) : THTTPComponentBase(AOwner), FBoundary(MakeBoundary()) {
   FHeader.Put("Accept-Language", "ko");
   FHeader.Put("User-Agent", "ORNEC HTTP CONTROL/" + AgentVersion());
 }
 
 TQVHTTP::~TQVHTTP() {
-  // Nobody is left to hear about a running transfer: stop it, and cut it off
-  // before QObject's destructor drops what it has already queued to us.
+  // Nobody is left to hear about a running transfer: stop it and cut it off.
   if (FThread) FThread->Stop();
-  if (FMailbox) FMailbox->Detach();
-  FHandOff->load(std::memory_order_acquire);
+  DetachMailbox();
 }
 
 void TQVHTTP::HeaderClear() {
@@ -89,6 +85,8 @@ void TQVHTTP::AddData(const std::string& DataName, const std::string& DataStr,
   part += "Content-Disposition: form-data; name=\"" + DataName + "\" \r\n";
   if (!ContentType.empty()) part += "Content-Type: " + ContentType + "\r\n";
   part += "\r\n" + value + "\r\n";
+  // Sent as counted: in the system's 8-bit code page.
+  part = platform::Utf8ToSystemCodePage(part);
   FStreamSize = Grow(FStreamSize, part.size());
   FStream.push_back(std::move(part));
 }
@@ -186,26 +184,25 @@ void TQVHTTP::RequestHTTPData() {
   FStatusCode.clear();
   FSuccess = false;
 
-  if (FMailbox) FMailbox->Detach();
-  FMailbox = std::make_shared<THTTPMailbox>(this, FHandOff);
+  const std::shared_ptr<THTTPMailbox> mailbox = NewMailbox();
 
   if (!FBlockMode) {
-    FThread = TQVHTTPThread::Create(Snapshot(), FMailbox);
+    FThread = TQVHTTPThread::Create(Snapshot(), mailbox);
     return;
   }
-  FMailbox->Post(WM_HTTP_START, 0, 0);
+  mailbox->Post(WM_HTTP_START, 0, 0);
   int32_t result = 0;
   try {
     const THTTPRequest request = Snapshot();
     THTTPResponse response = TQVHTTPThread::ResponseBefore(request);
-    result = TQVHTTPThread::GetWebData(request, response, *FMailbox);
+    result = TQVHTTPThread::GetWebData(request, response, *mailbox);
     Apply(response);
     FSuccess = result == 1;
   } catch (...) {
-    FMailbox->Post(WM_HTTP_END, 0, 0);
+    mailbox->Post(WM_HTTP_END, 0, 0);
     throw;
   }
-  FMailbox->Post(WM_HTTP_END, result, 0);
+  mailbox->Post(WM_HTTP_END, result, 0);
 }
 
 void TQVHTTP::Stop() {
@@ -219,6 +216,7 @@ void TQVHTTP::Stop() {
 THTTPRequest TQVHTTP::Snapshot() {
   THTTPRequest request;
   request.HeaderText = MakeHeader();
+  request.Agent = Header("User-Agent");
   request.URL = FURL;
   request.TimeOut = FTimeOut;
   request.Method = FMethod;
@@ -248,31 +246,30 @@ void TQVHTTP::Apply(const THTTPResponse& response) {
   FUseSSL = response.UseSSL;
 }
 
-bool TQVHTTP::event(QEvent* e) {
-  FHandOff->load(std::memory_order_acquire);  // pairs with THTTPMailbox's publication
-  if (e->type() != THTTPMessage::EventType()) return QObject::event(e);
-  auto* message = static_cast<THTTPMessage*>(e);
-  // Left over from a transfer that a newer request has replaced.
-  if (message->From != FMailbox) return true;
+void TQVHTTP::HandleHTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam) {
   try {
-    switch (message->Message) {
+    // A message that no transfer of ours posted carries its figures itself.
+    const auto& mailbox = Mailbox();
+    switch (message) {
       case WM_HTTP_START:
         if (OnStart) OnStart(this);
         break;
       case WM_HTTP_PROGRESS: {
-        const auto [done, total] = message->From->TakeProgress();
+        const auto [done, total] =
+            mailbox ? mailbox->TakeProgress()
+                    : std::pair{static_cast<int32_t>(wParam), static_cast<int32_t>(lParam)};
         if (OnProgress) OnProgress(this, done, total);
         break;
       }
-      case WM_HTTP_END:
+      case WM_HTTP_END: {
         FThread.reset();
-        if (message->Response) Apply(*message->Response);
-        FSuccess = message->WParam == 1;
-        if (OnEnd) OnEnd(this, message->WParam == 1);
+        if (auto response = mailbox ? mailbox->TakeResponse() : std::nullopt) Apply(*response);
+        FSuccess = wParam == 1;
+        if (OnEnd) OnEnd(this, wParam == 1);
         break;
+      }
     }
   } catch (...) {
     // A handler's failure must not reach the event loop.
   }
-  return true;
 }

@@ -1,26 +1,25 @@
 #pragma once
 
-#include <QObject>
-
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+// The platform's side of the component (http/qt or http/win32): how the
+// transfer's messages reach the thread that created it.
+#include "HTTPComponentBase.h"
 #include "http/NameValueList.h"
 #include "util/QVUtils.h"
 
-class QEvent;
-class THTTPMailbox;
 class TQVHTTPThread;
 struct THTTPRequest;
 struct THTTPResponse;
 
-using TNotifyEvent = std::function<void(QObject* Sender)>;
-using THTTPProgress = std::function<void(QObject* Sender, int32_t TransSize, int32_t TotalSize)>;
-using THTTPEnd = std::function<void(QObject* Sender, bool Success)>;
+using TNotifyEvent = std::function<void(THTTPSender* Sender)>;
+using THTTPProgress =
+    std::function<void(THTTPSender* Sender, int32_t TransSize, int32_t TotalSize)>;
+using THTTPEnd = std::function<void(THTTPSender* Sender, bool Success)>;
 
 // "%d.%d.%d.%d (%d)" of the application's file version; empty until the
 // application sets it, once, before any component exists.
@@ -29,9 +28,9 @@ void SetAgentVersion(const TFileVersion& version);
 
 // Performs one HTTP request at a time and reports its course through
 // OnStart, OnProgress and OnEnd, always on the thread that created it.
-class TQVHTTP : public QObject {
+class TQVHTTP : public THTTPComponentBase {
  public:
-  explicit TQVHTTP(QObject* AOwner = nullptr);
+  explicit TQVHTTP(THTTPSender* AOwner = nullptr);
   ~TQVHTTP() override;
   TQVHTTP(const TQVHTTP&) = delete;
   TQVHTTP& operator=(const TQVHTTP&) = delete;
@@ -76,7 +75,6 @@ class TQVHTTP : public QObject {
   void SetReturnHeader(const std::string& value) { FReturnHeader = value; }
   bool Success() const { return FSuccess; }
   const std::string& StatusCode() const { return FStatusCode; }
-  QObject* Handle() { return this; }
   const std::vector<std::string>& Stream() const { return FStream; }
   int32_t StreamSize() const { return FStreamSize; }
   std::string ParamList() const;
@@ -110,7 +108,7 @@ class TQVHTTP : public QObject {
   THTTPEnd OnEnd;
 
  protected:
-  bool event(QEvent* e) override;
+  void HandleHTTPMessage(uint32_t message, intptr_t wParam, intptr_t lParam) override;
 
  private:
   THTTPRequest Snapshot();
@@ -118,8 +116,6 @@ class TQVHTTP : public QObject {
 
   TNameValueList FHeader;
   std::shared_ptr<TQVHTTPThread> FThread;
-  std::shared_ptr<THTTPMailbox> FMailbox;  // of the latest transfer
-  std::shared_ptr<std::atomic<uint32_t>> FHandOff;
   bool FDownFileMode = false;
   std::string FDownFileName;
   std::vector<std::string> FStream;

@@ -1,15 +1,24 @@
 #include "http/QVHTTPThread.h"
 
 #include <algorithm>
-#include <charconv>
 #include <system_error>
 #include <thread>
 
-#include "http/CurlTransfer.h"
 #include "http/HTTPMailbox.h"
 #include "http/HTTPText.h"
+#include "http/TransferTargets.h"
 #include "http/UrlParts.h"
 #include "platform/ThreadName.h"
+
+namespace {
+
+void AppendQuery(std::string& objectName, const std::string& query) {
+  if (query.empty()) return;
+  objectName += objectName.find('?') == std::string::npos ? '?' : '&';
+  objectName += query;
+}
+
+}  // namespace
 
 TQVHTTPThread::TQVHTTPThread(THTTPRequest request, std::shared_ptr<THTTPMailbox> mailbox)
     : FRequest(std::move(request)), FMailbox(std::move(mailbox)) {}
@@ -62,19 +71,25 @@ int32_t TQVHTTPThread::GetWebData(const THTTPRequest& request, THTTPResponse& re
   std::replace(lowered.begin(), lowered.end(), '\\', '/');
   if (lowered.rfind("https://", 0) == 0) response.UseSSL = true;
 
-  uint32_t port = response.UseSSL ? 443 : 80;
-  const char* portEnd = url.Port.data() + url.Port.size();
-  uint32_t given = 0;
-  const auto [stop, error] = std::from_chars(url.Port.data(), portEnd, given);
-  if (!url.Port.empty() && error == std::errc() && stop == portEnd) port = given & 0xFFFF;
+  const uint16_t port = http_text::PortOr(url.Port, response.UseSSL ? 443 : 80);
 
   response.Host = url.Host;
   std::string objectName = url.Path + url.Document;
   if (!url.Query.empty()) objectName += "?" + url.Query;
 
   try {
-    TCurlTransfer transfer(request, response, mailbox);
-    return transfer.Run(url.Host, static_cast<uint16_t>(port), objectName);
+    const std::string verb = http_text::AsciiUpper(request.Method);
+    if (!request.MultiPartMode && verb != "GET" && verb != "POST") {
+      // Such a request is never sent; in file mode its target still appears.
+      if (request.DownFileMode && !CreateFileTarget(request.DownFileName)) return -2;
+      return 0;
+    }
+    if (verb == "GET" && !request.MultiPartMode) {
+      AppendQuery(objectName, request.ParamList);
+      AppendQuery(objectName, request.Parameter2);
+    }
+    return RunTransfer(request, response, mailbox, url.Host, port,
+                       http_text::EscapeRequestTarget(objectName));
   } catch (...) {
     return -2;
   }

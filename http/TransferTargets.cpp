@@ -1,7 +1,5 @@
 #include "http/TransferTargets.h"
 
-#include <fcntl.h>
-
 #include <cstring>
 
 bool TBufferStream::Write(const char* data, size_t size) {
@@ -15,15 +13,4 @@ std::string TBufferStream::DataString() {
   if (data_.empty()) return {};
   position_ = 0;
   return data_;
-}
-
-// The transfer is the component that owns this file, so it writes it itself.
-std::unique_ptr<TFileTarget> TFileTarget::Create(const std::string& path) {
-  platform::UniqueFd fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-  if (!fd.valid()) return nullptr;
-  return std::unique_ptr<TFileTarget>(new TFileTarget(std::move(fd)));
-}
-
-bool TFileTarget::Write(const char* data, size_t size) {
-  return platform::WriteAll(fd_.get(), data, size);
 }

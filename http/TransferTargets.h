@@ -1,9 +1,8 @@
 #pragma once
 
+#include <cstddef>
 #include <memory>
 #include <string>
-
-#include "platform/FileDescriptor.h"
 
 // Where a transfer puts the response body.
 class TTransferTarget {
@@ -26,16 +25,17 @@ class TBufferStream : public TTransferTarget {
   size_t position_ = 0;
 };
 
-// A file created (or emptied) for writing, closed when the object goes.
-class TFileTarget : public TTransferTarget {
- public:
-  // Null when the file cannot be created.
-  static std::unique_ptr<TFileTarget> Create(const std::string& path);
-  TFileTarget(const TFileTarget&) = delete;
-  TFileTarget& operator=(const TFileTarget&) = delete;
-  bool Write(const char* data, size_t size) override;
+// A file created (or emptied) for writing and shared with nobody, closed when
+// the object goes; null when it cannot be created.
+std::unique_ptr<TTransferTarget> CreateFileTarget(const std::string& path);
 
- private:
-  explicit TFileTarget(platform::UniqueFd fd) : fd_(std::move(fd)) {}
-  platform::UniqueFd fd_;
+// A file read for an upload; others may read and write it meanwhile.
+class TUploadFile {
+ public:
+  virtual ~TUploadFile() = default;
+  // Up to `size` bytes; `*got` 0 at the end. False when the read fails.
+  virtual bool Read(char* buffer, size_t size, size_t* got) = 0;
 };
+
+// Null when the file cannot be opened.
+std::unique_ptr<TUploadFile> OpenUploadFile(const std::string& path);

@@ -16,5 +16,8 @@ std::string WideToUtf8(std::wstring_view text);
 // 8-bit text in the system's code page, as UTF-8: the ANSI code page on
 // Windows, UTF-8 itself on Linux.
 std::string SystemCodePageToUtf8(std::string_view bytes);
+// The other way: UTF-8 text as 8-bit text in the system's code page, what has
+// no mapping there becoming the conversion's default character.
+std::string Utf8ToSystemCodePage(std::string_view text);
 
 }  // namespace platform

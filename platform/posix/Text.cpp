@@ -61,4 +61,8 @@ std::string SystemCodePageToUtf8(std::string_view bytes) {
   return Utf16ToUtf8(Utf8ToUtf16(bytes));
 }
 
+std::string Utf8ToSystemCodePage(std::string_view text) {
+  return std::string(text);
+}
+
 }  // namespace platform

@@ -47,4 +47,16 @@ std::string SystemCodePageToUtf8(std::string_view bytes) {
   return WideToUtf8(wide);
 }
 
+std::string Utf8ToSystemCodePage(std::string_view text) {
+  const std::wstring wide = Utf8ToWide(text);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length =
+      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string out(static_cast<size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
 }  // namespace platform

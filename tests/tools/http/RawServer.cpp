@@ -26,17 +26,12 @@ size_t ContentLength(const std::string& head) {
 
 }  // namespace
 
-std::string HeadOf(const std::string& request) {
-  const size_t end = request.find("\r\n\r\n");
-  return end == std::string::npos ? request : request.substr(0, end + 4);
-}
+RawServer::RawServer(EchoRequests) : RawServer(std::string(), true) {}
 
-std::string BodyOf(const std::string& request) {
-  const size_t end = request.find("\r\n\r\n");
-  return end == std::string::npos ? std::string() : request.substr(end + 4);
-}
+RawServer::RawServer(std::string response) : RawServer(std::move(response), false) {}
 
-RawServer::RawServer(std::string response) : response_(std::move(response)) {
+RawServer::RawServer(std::string response, bool echo)
+    : response_(std::move(response)), echo_(echo) {
   listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
   sockaddr_in address{};
   address.sin_family = AF_INET;
@@ -56,6 +51,7 @@ RawServer::~RawServer() {
     stop_ = true;
   }
   thread_.join();
+  for (std::thread& answer : answering_) answer.join();
   ::close(listener_);
 }
 
@@ -79,8 +75,10 @@ void RawServer::Serve() {
     if (::poll(&waiting, 1, 50) <= 0) continue;
     const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
     if (client < 0) continue;
-    Answer(client);
-    ::close(client);
+    answering_.emplace_back([this, client] {
+      Answer(client);
+      ::close(client);
+    });
   }
 }
 
@@ -98,7 +96,11 @@ void RawServer::Answer(int client) {
     if (wanted == std::string::npos && headEnd != std::string::npos)
       wanted = headEnd + 4 + ContentLength(request.substr(0, headEnd + 2));
   }
-  ::send(client, response_.data(), response_.size(), MSG_NOSIGNAL);
+  const std::string response =
+      echo_ ? "HTTP/1.0 200 OK\r\nContent-Length: " + std::to_string(request.size()) + "\r\n\r\n" +
+                  request
+            : response_;
+  ::send(client, response.data(), response.size(), MSG_NOSIGNAL);
   std::lock_guard lock(mutex_);
   requests_.push_back(std::move(request));
   arrived_.notify_all();

@@ -6,13 +6,19 @@
 #include <thread>
 #include <vector>
 
+#include "tests/tools/http/RequestParts.h"
+
 namespace testing_tools {
 
 // Records the exact bytes of each request it receives on 127.0.0.1 (head and,
-// by its Content-Length, body) and answers every one with the same bytes.
+// by its Content-Length, body) and answers every one with the same bytes, or
+// with the request itself as the body of a 200. Connections are answered at
+// once, each on a thread of its own.
 class RawServer {
  public:
   explicit RawServer(std::string response);
+  struct EchoRequests {};
+  explicit RawServer(EchoRequests);
   ~RawServer();
   RawServer(const RawServer&) = delete;
   RawServer& operator=(const RawServer&) = delete;
@@ -23,21 +29,20 @@ class RawServer {
   std::vector<std::string> requests();
 
  private:
+  RawServer(std::string response, bool echo);
   void Serve();
   void Answer(int client);
 
   std::string response_;
+  bool echo_ = false;
   int listener_ = -1;
   int port_ = 0;
   bool stop_ = false;
   std::mutex mutex_;
   std::condition_variable arrived_;
   std::vector<std::string> requests_;
+  std::vector<std::thread> answering_;  // one a connection, joined at the end
   std::thread thread_;
 };
-
-// The head (up to and including the blank line) and the body of a request.
-std::string HeadOf(const std::string& request);
-std::string BodyOf(const std::string& request);
 
 }  // namespace testing_tools

@@ -6,8 +6,10 @@
 
 #include "http/QVHTTP.h"
 #include "platform/Files.h"
+#include "platform/Text.h"
 #include "tests/tools/TempDir.h"
 #include "tests/unit/http/EventPump.h"
+#include "tests/unit/http/TransferFixture.h"
 
 namespace {
 
@@ -174,7 +176,7 @@ TEST(Properties, Defaults) {
   EXPECT_FALSE(http.UseSSL());
   EXPECT_TRUE(http.ReturnStr().empty());
   EXPECT_TRUE(http.StatusCode().empty());
-  EXPECT_EQ(http.Handle(), &http);
+  EXPECT_TRUE(http_testing::HandleIsTheComponentsOwn(http));
   const std::string& boundary = http.Boundary();
   ASSERT_EQ(boundary.size(), 41u);
   EXPECT_EQ(boundary.substr(0, 27), std::string(27, '-'));
@@ -243,9 +245,11 @@ TEST(FormFields, MultipartParts) {
   http.AddData("kind", "zip", "text/plain");
   const std::string b = http.Boundary();
   ASSERT_EQ(http.Stream().size(), 2u);
+  // In the system's 8-bit code page, as it goes out (UTF-8 itself on Linux).
   EXPECT_EQ(http.Stream()[0], "--" + b +
                                   "\r\nContent-Disposition: form-data; name=\"name\" \r\n"
-                                  "\r\n\xEA\xB0\x80 x\r\n");
+                                  "\r\n" +
+                                  platform::Utf8ToSystemCodePage("\xEA\xB0\x80 x") + "\r\n");
   EXPECT_EQ(http.Stream()[1], "--" + b +
                                   "\r\nContent-Disposition: form-data; name=\"kind\" \r\n"
                                   "Content-Type: text/plain\r\n\r\nzip\r\n");
@@ -295,8 +299,10 @@ TEST(Request, BufferClearThenRequestLeavesTheClosingLine) {
   // In block mode a URL that cannot be split leaves the call; the end is
   // still reported, as a failure.
   std::vector<std::string> events;
-  http.OnStart = [&](QObject*) { events.push_back("start"); };
-  http.OnEnd = [&](QObject*, bool success) { events.push_back(success ? "end ok" : "end failed"); };
+  http.OnStart = [&](THTTPSender*) { events.push_back("start"); };
+  http.OnEnd = [&](THTTPSender*, bool success) {
+    events.push_back(success ? "end ok" : "end failed");
+  };
   http.SetBlockMode(true);
   http.SetURL("");
   EXPECT_THROW(http.RequestHTTPData(), std::invalid_argument);

@@ -72,6 +72,18 @@ TEST(ContentLength, Rule) {
   for (const auto& c : cases) EXPECT_EQ(http_text::ContentLengthOf(c.value), c.expected) << c.value;
 }
 
+// A port that is no number takes the scheme's; only its low 16 bits count.
+TEST(Port, FromTheUrlOrTheDefault) {
+  const struct {
+    std::string text;
+    uint16_t expected;
+  } cases[] = {
+      {"", 443},   {"8443", 8443}, {"80", 80},      {"x", 443},
+      {"-1", 443}, {"12ab", 443},  {"70000", 4464},
+  };
+  for (const auto& c : cases) EXPECT_EQ(http_text::PortOr(c.text, 443), c.expected) << c.text;
+}
+
 TEST(ReturnCharSet, Cases) {
   const struct {
     std::string header, charset;

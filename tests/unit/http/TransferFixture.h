@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <dirent.h>
-
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +11,8 @@
 
 #include "http/QVHTTP.h"
 #include "tests/tools/TempDir.h"
+#include "tests/tools/http/Pattern.h"
+#include "tests/tools/http/RequestParts.h"
 #include "tests/unit/http/EventPump.h"
 
 namespace http_testing {
@@ -28,16 +28,16 @@ struct Outcome {
 
 inline void Watch(TQVHTTP& http, Outcome& outcome) {
   const std::thread::id owner = std::this_thread::get_id();
-  http.OnStart = [&outcome, owner](QObject*) {
+  http.OnStart = [&outcome, owner](THTTPSender*) {
     outcome.offThread |= std::this_thread::get_id() != owner;
     outcome.events.push_back("start");
   };
-  http.OnProgress = [&outcome, owner](QObject*, int32_t done, int32_t total) {
+  http.OnProgress = [&outcome, owner](THTTPSender*, int32_t done, int32_t total) {
     outcome.offThread |= std::this_thread::get_id() != owner;
     outcome.events.push_back("progress");
     outcome.progress.emplace_back(done, total);
   };
-  http.OnEnd = [&outcome, owner](QObject*, bool success) {
+  http.OnEnd = [&outcome, owner](THTTPSender*, bool success) {
     outcome.offThread |= std::this_thread::get_id() != owner;
     outcome.events.push_back("end");
     outcome.ended = true;
@@ -51,12 +51,7 @@ inline bool RunToEnd(TQVHTTP& http, Outcome& outcome) {
   return PumpUntil([&] { return outcome.ended; });
 }
 
-// A body whose every byte depends on its position, so misplaced data shows.
-inline std::string Pattern(size_t size) {
-  std::string body(size, '\0');
-  for (size_t i = 0; i < size; ++i) body[i] = static_cast<char>('a' + (i * 7 + i / 251) % 26);
-  return body;
-}
+using testing_tools::Pattern;
 
 inline bool Exists(const std::string& path) {
   return std::ifstream(path).good();
@@ -70,33 +65,22 @@ inline std::string ReadAll(const std::string& path) {
 }
 
 // Whether a transfer worker of this process is still running.
-inline bool WorkerRunning() {
-  bool running = false;
-  if (DIR* tasks = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(tasks)) {
-      if (entry->d_name[0] == '.') continue;
-      std::ifstream comm(std::string("/proc/self/task/") + entry->d_name + "/comm");
-      std::string name;
-      if (std::getline(comm, name) && name == "QVHTTPThread") running = true;
-    }
-    closedir(tasks);
-  }
-  return running;
-}
+bool WorkerRunning();
 
 // Whether this process holds `path` open.
-inline bool IsOpenHere(const std::string& path) {
-  bool open = false;
-  if (DIR* fds = opendir("/proc/self/fd")) {
-    while (dirent* entry = readdir(fds)) {
-      char target[4096];
-      const std::string link = std::string("/proc/self/fd/") + entry->d_name;
-      const ssize_t length = readlink(link.c_str(), target, sizeof target - 1);
-      if (length > 0 && std::string(target, static_cast<size_t>(length)) == path) open = true;
-    }
-    closedir(fds);
-  }
-  return open;
-}
+bool IsOpenHere(const std::string& path);
+
+// Whether the component's Handle is its own: itself as the receiver of Qt's
+// events, or a window of the calling thread.
+bool HandleIsTheComponentsOwn(TQVHTTP& http);
+
+// Why Stop cannot end a network call under way here, or null where it can.
+const char* StopWaitsForANetworkCall();
+
+// A file that takes no byte, as on a full disk.
+std::string FullDevice();
+
+using testing_tools::BodyOf;
+using testing_tools::HeadOf;
 
 }  // namespace http_testing

@@ -1,4 +1,4 @@
-#include "http/CurlTransfer.h"
+#include "http/posix/CurlTransfer.h"
 
 #include <curl/curl.h>
 
@@ -26,29 +26,6 @@ struct ListDeleter {
   void operator()(curl_slist* list) const { curl_slist_free_all(list); }
 };
 
-// The request target goes out as composed, but bytes that cannot stand in a
-// request line are escaped so the line stays one line.
-std::string EscapeUnsafe(const std::string& target) {
-  static const char kHex[] = "0123456789ABCDEF";
-  std::string out;
-  for (const unsigned char c : target) {
-    if (c <= ' ' || c >= 0x7F || c == '#') {
-      out += '%';
-      out += kHex[c >> 4];
-      out += kHex[c & 0xF];
-    } else {
-      out += static_cast<char>(c);
-    }
-  }
-  return out;
-}
-
-void AppendQuery(std::string& objectName, const std::string& query) {
-  if (query.empty()) return;
-  objectName += objectName.find('?') == std::string::npos ? '?' : '&';
-  objectName += query;
-}
-
 }  // namespace
 
 TCurlTransfer::TCurlTransfer(const THTTPRequest& request, THTTPResponse& response,
@@ -59,24 +36,15 @@ TCurlTransfer::~TCurlTransfer() = default;
 
 int32_t TCurlTransfer::Run(const std::string& host, uint16_t port, std::string objectName) {
   const std::string verb = http_text::AsciiUpper(request_.Method);
-  if (!request_.MultiPartMode && verb != "GET" && verb != "POST") {
-    // Such a request is never sent; in file mode its target still appears.
-    if (request_.DownFileMode && !OpenTarget()) return -2;
-    return 0;
-  }
   std::unique_ptr<CURL, EasyDeleter> easy(curl_easy_init());
   std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
   if (!easy || !multi) return 0;
   easy_ = easy.get();
 
-  if (verb == "GET" && !request_.MultiPartMode) {
-    AppendQuery(objectName, request_.ParamList);
-    AppendQuery(objectName, request_.Parameter2);
-  }
   const bool ipv6 = host.find(':') != std::string::npos;
   const std::string url = std::string(response_.UseSSL ? "https" : "http") + "://" +
                           (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port) +
-                          EscapeUnsafe(objectName);
+                          objectName;
 
   curl_slist* headers = nullptr;
   size_t start = 0;
@@ -218,7 +186,7 @@ bool TCurlTransfer::BeginBody() {
 
 bool TCurlTransfer::OpenTarget() {
   if (request_.DownFileMode) {
-    target_ = TFileTarget::Create(request_.DownFileName);
+    target_ = CreateFileTarget(request_.DownFileName);
   } else {
     auto buffer = std::make_unique<TBufferStream>();
     buffer_ = buffer.get();
@@ -276,4 +244,10 @@ size_t TCurlTransfer::OnUpload(char* data, size_t size, size_t count, void* self
   }
   transfer->Touch();
   return copied;
+}
+
+int32_t RunTransfer(const THTTPRequest& request, THTTPResponse& response, THTTPMailbox& mailbox,
+                    const std::string& host, uint16_t port, std::string objectName) {
+  TCurlTransfer transfer(request, response, mailbox);
+  return transfer.Run(host, port, std::move(objectName));
 }
