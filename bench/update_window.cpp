@@ -29,7 +29,7 @@
 
 #include "http/HTTPLibrary.h"
 #include "http/QVHTTP.h"
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 #include "updater/LaunchModes.h"
 #include "updater/UpdaterApplication.h"
 #include "updater/untUpdaterMain.h"

@@ -9,8 +9,8 @@
 #include <QThread>
 
 #include "platform/Clock.h"
-#include "ui/Fonts.h"
-#include "ui/QVGDIUtil.h"
+#include "ui/qt/Fonts.h"
+#include "ui/qt/QVGDIUtil.h"
 #include "updater/MessageBox.h"
 
 namespace {

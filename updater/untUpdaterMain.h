@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/untZelvarForm.h"
+#include "ui/qt/untZelvarForm.h"
 #include "ui_untUpdaterMain.h"
 #include "updater/UpdateRun.h"
 #include "updater/UpdateRunHost.h"

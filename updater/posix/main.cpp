@@ -3,7 +3,7 @@
 #include "http/HTTPLibrary.h"
 #include "http/QVHTTP.h"
 #include "platform/Files.h"
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 #include "updater/LaunchModes.h"
 #include "updater/UpdaterApplication.h"
 #include "updater/untUpdaterMain.h"

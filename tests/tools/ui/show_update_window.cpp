@@ -17,7 +17,7 @@
 #include <cstdio>
 #include <map>
 
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 #include "updater/untUpdaterMain.h"
 
 int main(int argc, char** argv) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "ui/HighDpi.h"
+#include "ui/DpiMath.h"
 
 namespace {
 

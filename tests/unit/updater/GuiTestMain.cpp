@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "http/HTTPLibrary.h"
-#include "ui/HighDpi.h"
+#include "ui/qt/HighDpi.h"
 
 int main(int argc, char** argv) {
   std::signal(SIGPIPE, SIG_IGN);
