@@ -23,14 +23,17 @@ int Scaled(int value) {
   return ScaleFrom96(value, kPPI);
 }
 
+// Handles messages for a while: a transfer posts them without a pause.
 void Pump(int rounds = 3) {
+  const ULONGLONG end = GetTickCount64() + 10 * rounds;
   MSG message;
-  for (int round = 0; round < rounds; ++round) {
-    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+  while (GetTickCount64() < end) {
+    if (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&message);
       DispatchMessageW(&message);
+    } else {
+      Sleep(1);
     }
-    Sleep(10);
   }
 }
 
@@ -130,11 +133,10 @@ TEST_F(UpdateWindow, HasItsDesignSizeAndContentAtTheMonitorsDpi) {
     const TFramePart& part;
     int left, top;
   };
-  for (const Place& place : {Place{"ImgLogo", window.ImgLogo, 24, 21},
-                             Place{"lblTitle", window.lblTitle, 70, 21},
-                             Place{"lblWait", window.lblWait, 70, 42},
-                             Place{"lblStatus", window.lblStatus, 24, 97},
-                             Place{"scProgressMain", window.scProgressMain, 21, 82}}) {
+  for (const Place& place :
+       {Place{"ImgLogo", window.ImgLogo, 24, 21}, Place{"lblTitle", window.lblTitle, 70, 21},
+        Place{"lblWait", window.lblWait, 70, 42}, Place{"lblStatus", window.lblStatus, 24, 97},
+        Place{"scProgressMain", window.scProgressMain, 21, 82}}) {
     SCOPED_TRACE(place.name);
     EXPECT_EQ(place.part.Bounds.left - panel.left, Scaled(place.left));
     EXPECT_EQ(place.part.Bounds.top - panel.top, Scaled(place.top));
