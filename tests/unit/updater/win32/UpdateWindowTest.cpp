@@ -54,6 +54,9 @@ struct Capture {
     const SIZE size = ClientSize(window.Handle());
     InitAlphaBitmap(bitmap, size.cx, size.cy);
     PrintWindow(window.Handle(), bitmap.Canvas(), PW_CLIENTONLY);
+    // GDI's text leaves the alpha it found; the window itself is opaque.
+    for (int y = 0; y < size.cy; ++y)
+      for (int x = 0; x < size.cx; ++x) bitmap.Pixel(x, y)[3] = 255;
   }
   std::array<int, 3> Rgb(int x, int y) const {
     const uint8_t* p = bitmap.Pixel(x, y);
