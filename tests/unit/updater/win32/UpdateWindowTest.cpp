@@ -283,6 +283,14 @@ TEST_F(UpdateWindow, ShowsADownloadAndSavesAScreenshot) {
   const std::string out = UPDATER_BUILD_DIR "/test-output/updater";
   std::filesystem::create_directories(out);
   EXPECT_TRUE(shot.SavePng(out + "/update_window_" + std::to_string(kPPI) + "dpi.png"));
+
+  // The caption bar's close button: the run stops acting on its own, the
+  // window goes, and with it the message loop.
+  SendMessageW(window->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_EQ(window->Run()->State(), rsClosed);
+  EXPECT_EQ(window->Handle(), nullptr);
+  MSG quit{};
+  EXPECT_TRUE(PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   window.reset();
 }
 
