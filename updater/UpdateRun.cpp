@@ -3,6 +3,11 @@
 #include <filesystem>
 #include <stdexcept>
 
+// The codec's declarations before anything that may bring windows.h, which
+// makes macros of names they use (S_OK, FILE_ATTRIBUTE_READONLY).
+#include "sevenzip/CodecLibrary.h"
+#include "sevenzip/SevenZip.h"
+
 #include "http/QVHTTP.h"
 #include "platform/ConfinedFolder.h"
 #include "platform/FileLock.h"
@@ -11,8 +16,6 @@
 #include "platform/Process.h"
 #include "platform/UpdateJournal.h"
 #include "script/QVScript.h"
-#include "sevenzip/CodecLibrary.h"
-#include "sevenzip/SevenZip.h"
 #include "updater/ZipReader.h"
 #include "util/QVUtils.h"
 
@@ -38,7 +41,6 @@ void DeleteIfExists(const std::string& path) {
 TUpdateRun::TUpdateRun(TUpdateRunHost& host, TUpdateRunSetup setup)
     : FHost(host), FSetup(std::move(setup)), FHttpDownloader(std::make_unique<TQVHTTP>()) {
   TQVHTTP& http = *FHttpDownloader;
-  http.setObjectName("HttpDownloader");
   http.SetTimeOut(10000);
   http.SetCharSet("UTF-8");
   http.SetMethod("POST");
@@ -47,10 +49,10 @@ TUpdateRun::TUpdateRun(TUpdateRunHost& host, TUpdateRunSetup setup)
   http.SetBlockMode(false);
   http.SetKeepAlive(false);
   http.SetMaxSize(0);
-  http.OnProgress = [this](QObject*, int32_t TransSize, int32_t TotalSize) {
+  http.OnProgress = [this](THTTPSender*, int32_t TransSize, int32_t TotalSize) {
     HttpDownloaderProgress(TransSize, TotalSize);
   };
-  http.OnEnd = [this](QObject*, bool Success) { HttpDownloaderEnd(Success); };
+  http.OnEnd = [this](THTTPSender*, bool Success) { HttpDownloaderEnd(Success); };
 }
 
 TUpdateRun::~TUpdateRun() {

@@ -12,8 +12,11 @@
 #include "ui/qt/Fonts.h"
 #include "ui/qt/QVGDIUtil.h"
 #include "updater/MessageBox.h"
+#include "updater/WindowDesign.h"
 
 namespace {
+
+namespace design = window_design;
 
 const QColor kTitleColour(0x1F, 0x1F, 0x1F);
 const QColor kTextColour(0x3B, 0x3B, 0x3D);
@@ -55,7 +58,7 @@ TfmUpdaterMain::TfmUpdaterMain(std::optional<TUpdateRunSetup> setup, QWidget* pa
 }
 
 void TfmUpdaterMain::FormCreate() {
-  resize(DPIVal(500), DPIVal(157));
+  resize(DPIVal(design::kWidth), DPIVal(design::kHeight));
   SetLogoMode(true);
   FormMinButton->hide();
   FormMaxButton->hide();
@@ -97,23 +100,23 @@ void TfmUpdaterMain::SetStatus(TStatus status) {
     case stDownload:
       scProgressBar->resize(0, scProgressBar->height());
       lblPercent->setText("0%");
-      lblStatus->setText(status == stInit ? QString::fromUtf8("준비 중")
-                                          : QString::fromUtf8("파일 다운로드 중"));
+      lblStatus->setText(
+          QString::fromUtf8(status == stInit ? design::kPreparing : design::kDownloading));
       break;
     case stUnextract:
-      lblStatus->setText(QString::fromUtf8("압축 해제 중"));
+      lblStatus->setText(QString::fromUtf8(design::kUnpacking));
       break;
     case stInstall:
-      lblStatus->setText(QString::fromUtf8("설치 중"));
+      lblStatus->setText(QString::fromUtf8(design::kInstalling));
       break;
     case stError:
-      lblStatus->setText(QString::fromUtf8("업데이트 오류"));
+      lblStatus->setText(QString::fromUtf8(design::kError));
       break;
   }
 }
 
 void TfmUpdaterMain::LoadLogo() {
-  if (auto logo = ScalePng(&ImgList[0], DPIVal(36), DPIVal(37))) {
+  if (auto logo = ScalePng(&ImgList[0], DPIVal(design::kLogoWidth), DPIVal(design::kLogoHeight))) {
     ImgLogo->setPixmap(QPixmap::fromImage(*logo));
     ImgLogo->resize(logo->size());
   }
@@ -129,34 +132,35 @@ void TfmUpdaterMain::resizeEvent(QResizeEvent* event) {
   LayoutContent();
 }
 
-// Design positions on Panel1 at 96 DPI, scaled to the current DPI. The track
-// keeps 21 px on both sides and the percentage ends 21 px from the right edge.
+// Design positions on Panel1, scaled to the current DPI.
 void TfmUpdaterMain::LayoutContent() {
   const QRect client = ClientRect();
-  Panel1->setGeometry(client.x(), client.y(), client.width(), DPIVal(133));
+  Panel1->setGeometry(client.x(), client.y(), client.width(), DPIVal(design::kPanelHeight));
   const int panelWidth = Panel1->width();
 
-  setFont(ProductFont(DPIVal(13)));
-  lblTitle->setFont(ProductFont(DPIVal(14), true));
-  for (QWidget* label : {lblWait, lblStatus, lblPercent}) label->setFont(ProductFont(DPIVal(12)));
+  setFont(ProductFont(DPIVal(design::kFontHeight)));
+  lblTitle->setFont(ProductFont(DPIVal(design::kTitleFontHeight), true));
+  for (QWidget* label : {lblWait, lblStatus, lblPercent})
+    label->setFont(ProductFont(DPIVal(design::kLineFontHeight)));
 
   auto placeLine = [&](QWidget* label, int left, int top, int right) {
     label->setGeometry(left, top, std::max(0, right - left), label->fontMetrics().height());
   };
-  const int right = panelWidth - DPIVal(21);
-  const int percentLeft = right - DPIVal(60);
-  ImgLogo->move(DPIVal(24), DPIVal(21));
-  placeLine(lblTitle, DPIVal(70), DPIVal(21), right);
-  placeLine(lblWait, DPIVal(70), DPIVal(42), right);
-  placeLine(lblStatus, DPIVal(24), DPIVal(97), percentLeft);
-  placeLine(lblPercent, percentLeft, DPIVal(97), right);
+  const int right = panelWidth - DPIVal(design::kRightMargin);
+  const int percentLeft = right - DPIVal(design::kPercentWidth);
+  ImgLogo->move(DPIVal(design::kLogoLeft), DPIVal(design::kLogoTop));
+  placeLine(lblTitle, DPIVal(design::kTextLeft), DPIVal(design::kTitleTop), right);
+  placeLine(lblWait, DPIVal(design::kTextLeft), DPIVal(design::kWaitTop), right);
+  placeLine(lblStatus, DPIVal(design::kStatusLeft), DPIVal(design::kStatusTop), percentLeft);
+  placeLine(lblPercent, percentLeft, DPIVal(design::kStatusTop), right);
 
   // The bar keeps its share of the track when the track changes width.
   const int oldTrack = scProgressMain->width();
-  const int track = std::max(0, panelWidth - 2 * DPIVal(21));
-  const int height = DPIVal(6);
-  const qreal radius = 3.0 * height / 6;
-  scProgressMain->setGeometry(DPIVal(21), DPIVal(82), track, height);
+  const int track = std::max(0, panelWidth - 2 * DPIVal(design::kRightMargin));
+  const int height = DPIVal(design::kTrackHeight);
+  const qreal radius = qreal(design::kTrackRadius) * height / design::kTrackHeight;
+  scProgressMain->setGeometry(DPIVal(design::kRightMargin), DPIVal(design::kTrackTop), track,
+                              height);
   scProgressMain->SetRadius(radius);
   const int bar = oldTrack > 0 && oldTrack != track
                       ? static_cast<int>(qint64(scProgressBar->width()) * track / oldTrack)

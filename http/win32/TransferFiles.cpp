@@ -33,9 +33,11 @@ class THandleUploadFile : public TUploadFile {
 }  // namespace
 
 std::unique_ptr<TTransferTarget> CreateFileTarget(const std::string& path) {
-  platform::UniqueHandle file(::CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_WRITE, 0,
-                                            nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                            nullptr));
+  // Readers are let in: the update run holds its package open (for its lock)
+  // while the package is downloaded into it.
+  platform::UniqueHandle file(::CreateFileW(platform::Utf8ToWide(path).c_str(), GENERIC_WRITE,
+                                            FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file.valid()) return nullptr;
   return std::make_unique<TFileTarget>(std::move(file));
 }

@@ -10,6 +10,7 @@
 
 #undef CopyFile
 #undef CreateDirectory
+#undef CreateFile
 #undef CreateProcess
 #undef DeleteFile
 #undef MoveFile
