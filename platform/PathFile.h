@@ -3,7 +3,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "platform/FolderHandle.h"
 #include "platform/Result.h"
@@ -24,9 +23,16 @@ enum class FileDisposition {
 class PathFile {
  public:
   PathFile() = default;
-  ~PathFile();
-  PathFile(PathFile&& other) noexcept;
-  PathFile& operator=(PathFile&& other) noexcept;
+  ~PathFile() { Close(); }
+  PathFile(PathFile&& other) noexcept : handle_(other.handle_) { other.handle_ = kInvalid; }
+  PathFile& operator=(PathFile&& other) noexcept {
+    if (this != &other) {
+      Close();
+      handle_ = other.handle_;
+      other.handle_ = kInvalid;
+    }
+    return *this;
+  }
   PathFile(const PathFile&) = delete;
   PathFile& operator=(const PathFile&) = delete;
 
@@ -71,8 +77,6 @@ struct PathInfo {
 };
 // `followLinks` false looks at a link (on Windows any reparse point) itself.
 Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info);
-// The names in a folder, without "." and "..".
-Result ListFolderNames(const std::string& path, std::vector<std::string>* names);
 // Creates one folder and, with a non-zero `attributes`, gives it those (on
 // Linux only a word with the Unix bits gives their permission bits, and the
 // owner keeps its access).

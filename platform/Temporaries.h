@@ -24,7 +24,5 @@ void RemoveTemporaries(const FolderHandle& dir, const std::function<bool(uint32_
 // processes that no longer exist.
 void SweepStaleTemporaries(const FolderHandle& dir);
 void SweepStaleTemporaries(const std::string& folder);
-// The same in a folder open as a descriptor (POSIX only).
-void SweepStaleTemporaries(int dir);
 
 }  // namespace platform

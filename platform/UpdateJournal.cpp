@@ -56,10 +56,12 @@ Result ReplayFile(FileHandle& file) {
 }
 
 // Replays, and deletes, the journals in `folder` of runs that are gone;
-// false when one is left (a living run's, or one that could not be replayed).
+// false when one is left (a living run's, or one that could not be replayed)
+// or the folder cannot be listed.
 bool RecoverJournals(const FolderHandle& folder) {
   std::vector<std::string> names;
-  folder.List(&names);
+  // Unlisted, a journal could be there all the same.
+  if (!folder.List(&names)) return false;
   bool allGone = true;
   for (const std::string& name : names) {
     if (!IsJournalName(name)) continue;

@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "platform/FolderHandle.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/OutputFile.h"
 #include "sevenzip/SevenZip.h"
@@ -144,7 +145,9 @@ void TSevenZip::AddDirEntry(TItems& items, const std::string& folder) {
 
 void TSevenZip::ScanDir(TItems& items, const std::string& folder, const std::string& pattern) {
   std::vector<std::string> names;
-  platform::ListFolderNames(folder, &names);
+  platform::FolderHandle listed;
+  // A folder that cannot be read adds nothing, as one that is not there.
+  if (platform::FolderHandle::Open(folder, &listed)) listed.List(&names);
   // In name order, so that the same folder always makes the same archive.
   std::sort(names.begin(), names.end());
   for (const std::string& name : names) {

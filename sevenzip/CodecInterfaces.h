@@ -13,6 +13,7 @@
 #include <type_traits>
 
 #include "CodecAbi.h"
+#include "platform/FileAttributes.h"
 
 namespace sevenzip {
 
@@ -107,11 +108,11 @@ enum : int32_t {
   kOpCRCError = 3,
 };
 
-// Attribute bits.
-constexpr uint32_t FILE_ATTRIBUTE_READONLY = 0x01;
-constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = 0x10;
-constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = 0x20;
-constexpr uint32_t FILE_ATTRIBUTE_UNIX_EXTENSION = 0x8000;
+// Attribute bits under their Windows names.
+constexpr uint32_t FILE_ATTRIBUTE_READONLY = platform::kAttributeReadOnly;
+constexpr uint32_t FILE_ATTRIBUTE_DIRECTORY = platform::kAttributeDirectory;
+constexpr uint32_t FILE_ATTRIBUTE_ARCHIVE = platform::kAttributeArchive;
+constexpr uint32_t FILE_ATTRIBUTE_UNIX_EXTENSION = platform::kAttributeUnixExtension;
 
 struct IUnknown {
   virtual HRESULT CODEC_CALL QueryInterface(const GUID* iid, void** out) = 0;

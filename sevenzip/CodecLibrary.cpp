@@ -9,6 +9,10 @@ std::string CodecLoadFailure(const std::string& reason) {
          reason;
 }
 
+std::string CodecNotFoundFailure() {
+  return CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found");
+}
+
 std::string TPropVariant::AsString() const {
   if (FValue.vt != VT_BSTR || !FValue.bstrVal) return {};
   return platform::WideToUtf8(FValue.bstrVal);

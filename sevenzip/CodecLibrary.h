@@ -57,6 +57,8 @@ class TCodecLibrary {
 
 // The message of a library that cannot be used, `reason` on its second line.
 std::string CodecLoadFailure(const std::string& reason);
+// The message of a library that is missing or exports no CreateObject.
+std::string CodecNotFoundFailure();
 
 // A PROPVARIANT filled by the codec and cleared with its allocator.
 class TPropVariant {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/Files.h"
+#include "platform/FolderHandle.h"
 
 using namespace sevenzip;
 
@@ -144,7 +145,8 @@ bool TMyStreamWriter::Close() {
     platform::PathFile& handle = file.File();
     if (!handle.valid()) continue;
     // Best effort: neither bits nor a date ever fail the file.
-    if (ownBits || readOnly) handle.SetPermissions(PermissionsFromAttributes(arcAttr, 0666));
+    if (ownBits || readOnly)
+      handle.SetPermissions(PermissionsFromAttributes(arcAttr, 0666 & ~platform::CreationMask()));
     if (arcDate) handle.SetModified(FromFileTimeTicks(*arcDate));
     if (const platform::Result closed = file.Close(); !closed && MyLastError == 0)
       MyLastError = closed.code();

@@ -1,5 +1,6 @@
 #include "ui/Placement.h"
 
+#include <cmath>
 #include <cstdlib>
 
 TScreenPoint PlaceBesideOwner(const TOwnerPlacement& p) {
@@ -79,4 +80,12 @@ TScreenPoint SnapToEdges(TScreenPoint position, int W, int H, const TScreenRect&
   if (std::abs(position.Top - area.Top) <= kSnapRange) position.Top = area.Top;
   if (std::abs(position.Top + H - area.Bottom()) <= kSnapRange) position.Top = area.Bottom() - H;
   return position;
+}
+
+TScreenPoint RestoredUnderPointer(const TScreenRect& maximized, int normalWidth, TScreenPoint start,
+                                  TScreenPoint pointer) {
+  const double across =
+      maximized.Width > 0 ? double(start.Left - maximized.Left) / maximized.Width : 0.5;
+  return {pointer.Left - static_cast<int>(std::lround(across * normalWidth)),
+          maximized.Top + (pointer.Top - start.Top)};
 }

@@ -42,3 +42,9 @@ inline constexpr int kSnapRange = 10;
 // `position` of a window of W x H moved onto the work area's edges when it
 // comes within the snap range of them.
 TScreenPoint SnapToEdges(TScreenPoint position, int W, int H, const TScreenRect& area);
+
+// Where a maximized window that is dragged by its caption bar comes back at
+// its normal width: the pointer stays at the same share of the width as where
+// the drag started, and the window moves down as far as the pointer has.
+TScreenPoint RestoredUnderPointer(const TScreenRect& maximized, int normalWidth, TScreenPoint start,
+                                  TScreenPoint pointer);

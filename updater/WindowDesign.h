@@ -1,5 +1,10 @@
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+
+#include "updater/UpdateRunHost.h"
+
 // The update window's content in design pixels at 96 DPI, relative to its
 // panel, and its texts (UTF-8). Both platforms' windows lay out from these.
 namespace window_design {
@@ -23,10 +28,67 @@ constexpr int kFontHeight = 13, kTitleFontHeight = 14, kLineFontHeight = 12;
 constexpr char kCaption[] = "젤바 업데이트";
 constexpr char kTitle[] = "젤바 업데이트 중...";
 constexpr char kWait[] = "잠시만 기다려 주세요.";
-constexpr char kPreparing[] = "준비 중";
-constexpr char kDownloading[] = "파일 다운로드 중";
-constexpr char kUnpacking[] = "압축 해제 중";
-constexpr char kInstalling[] = "설치 중";
-constexpr char kError[] = "업데이트 오류";
+
+// What each stage shows; the first two start the bar and the percentage
+// from nothing.
+struct TStageDisplay {
+  const char* Text;
+  bool ResetsProgress;
+};
+
+constexpr TStageDisplay StageDisplay(TStatus status) {
+  switch (status) {
+    case stInit:
+      return {"준비 중", true};
+    case stDownload:
+      return {"파일 다운로드 중", true};
+    case stUnextract:
+      return {"압축 해제 중", false};
+    case stInstall:
+      return {"설치 중", false};
+    case stError:
+      break;
+  }
+  return {"업데이트 오류", false};
+}
+
+// A line of text: its height is its font's, which only the platform knows.
+struct TLinePlace {
+  int Left, Top, Width;
+};
+
+// Where the content goes on the panel, in panel coordinates.
+struct TContentPlaces {
+  int LogoLeft, LogoTop;
+  TLinePlace Title, Wait, Status, Percent;
+  int TrackLeft, TrackTop, TrackWidth, TrackHeight;
+};
+
+// The places on a panel `panelWidth` wide; `dpiVal` scales a design value to
+// the window's DPI, as the window's DPIVal does.
+template <class DpiVal>
+TContentPlaces PlaceContent(int panelWidth, DpiVal dpiVal) {
+  const int right = panelWidth - dpiVal(kRightMargin);
+  const int percentLeft = right - dpiVal(kPercentWidth);
+  auto line = [](int left, int top, int lineRight) {
+    return TLinePlace{left, top, std::max(0, lineRight - left)};
+  };
+  return {dpiVal(kLogoLeft),
+          dpiVal(kLogoTop),
+          line(dpiVal(kTextLeft), dpiVal(kTitleTop), right),
+          line(dpiVal(kTextLeft), dpiVal(kWaitTop), right),
+          line(dpiVal(kStatusLeft), dpiVal(kStatusTop), percentLeft),
+          line(percentLeft, dpiVal(kStatusTop), right),
+          dpiVal(kRightMargin),
+          dpiVal(kTrackTop),
+          std::max(0, panelWidth - 2 * dpiVal(kRightMargin)),
+          dpiVal(kTrackHeight)};
+}
+
+// The bar keeps its share of the track when the track changes width.
+constexpr int KeptBarWidth(int bar, int oldTrack, int track) {
+  return oldTrack > 0 && oldTrack != track ? static_cast<int>(int64_t{bar} * track / oldTrack)
+                                           : bar;
+}
 
 }  // namespace window_design

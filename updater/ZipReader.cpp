@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/ConfinedFolder.h"
+#include "platform/FileAttributes.h"
 
 namespace {
 
@@ -27,10 +28,6 @@ std::string ArchiveError(zip_t* archive) {
   return zip_error_strerror(zip_get_error(archive));
 }
 
-// The file type in a stored Unix mode, as zip tools write it on every system.
-constexpr uint32_t kUnixTypeMask = 0170000;
-constexpr uint32_t kUnixLink = 0120000;
-
 // Unix permission bits stored by Unix zip tools, if any.
 std::optional<uint32_t> StoredMode(zip_t* archive, zip_uint64_t index, bool* isLink) {
   *isLink = false;
@@ -41,7 +38,7 @@ std::optional<uint32_t> StoredMode(zip_t* archive, zip_uint64_t index, bool* isL
     return std::nullopt;
   const uint32_t mode = attributes >> 16;
   if (mode == 0) return std::nullopt;
-  *isLink = (mode & kUnixTypeMask) == kUnixLink;
+  *isLink = (mode & platform::kModeTypeMask) == platform::kModeLink;
   return mode & 0777;
 }
 

@@ -95,24 +95,12 @@ void TfmUpdaterMain::closeEvent(QCloseEvent* event) {
 void TfmUpdaterMain::SetStatus(TStatus status) {
   if (status == FStatus) return;
   FStatus = status;
-  switch (status) {
-    case stInit:
-    case stDownload:
-      scProgressBar->resize(0, scProgressBar->height());
-      lblPercent->setText("0%");
-      lblStatus->setText(
-          QString::fromUtf8(status == stInit ? design::kPreparing : design::kDownloading));
-      break;
-    case stUnextract:
-      lblStatus->setText(QString::fromUtf8(design::kUnpacking));
-      break;
-    case stInstall:
-      lblStatus->setText(QString::fromUtf8(design::kInstalling));
-      break;
-    case stError:
-      lblStatus->setText(QString::fromUtf8(design::kError));
-      break;
+  const design::TStageDisplay stage = design::StageDisplay(status);
+  if (stage.ResetsProgress) {
+    scProgressBar->resize(0, scProgressBar->height());
+    lblPercent->setText("0%");
   }
+  lblStatus->setText(QString::fromUtf8(stage.Text));
 }
 
 void TfmUpdaterMain::LoadLogo() {
@@ -143,28 +131,23 @@ void TfmUpdaterMain::LayoutContent() {
   for (QWidget* label : {lblWait, lblStatus, lblPercent})
     label->setFont(ProductFont(DPIVal(design::kLineFontHeight)));
 
-  auto placeLine = [&](QWidget* label, int left, int top, int right) {
-    label->setGeometry(left, top, std::max(0, right - left), label->fontMetrics().height());
+  const design::TContentPlaces places =
+      design::PlaceContent(panelWidth, [this](int value) { return DPIVal(value); });
+  auto placeLine = [](QWidget* label, const design::TLinePlace& place) {
+    label->setGeometry(place.Left, place.Top, place.Width, label->fontMetrics().height());
   };
-  const int right = panelWidth - DPIVal(design::kRightMargin);
-  const int percentLeft = right - DPIVal(design::kPercentWidth);
-  ImgLogo->move(DPIVal(design::kLogoLeft), DPIVal(design::kLogoTop));
-  placeLine(lblTitle, DPIVal(design::kTextLeft), DPIVal(design::kTitleTop), right);
-  placeLine(lblWait, DPIVal(design::kTextLeft), DPIVal(design::kWaitTop), right);
-  placeLine(lblStatus, DPIVal(design::kStatusLeft), DPIVal(design::kStatusTop), percentLeft);
-  placeLine(lblPercent, percentLeft, DPIVal(design::kStatusTop), right);
+  ImgLogo->move(places.LogoLeft, places.LogoTop);
+  placeLine(lblTitle, places.Title);
+  placeLine(lblWait, places.Wait);
+  placeLine(lblStatus, places.Status);
+  placeLine(lblPercent, places.Percent);
 
-  // The bar keeps its share of the track when the track changes width.
-  const int oldTrack = scProgressMain->width();
-  const int track = std::max(0, panelWidth - 2 * DPIVal(design::kRightMargin));
-  const int height = DPIVal(design::kTrackHeight);
+  const int height = places.TrackHeight;
   const qreal radius = qreal(design::kTrackRadius) * height / design::kTrackHeight;
-  scProgressMain->setGeometry(DPIVal(design::kRightMargin), DPIVal(design::kTrackTop), track,
-                              height);
+  const int bar =
+      design::KeptBarWidth(scProgressBar->width(), scProgressMain->width(), places.TrackWidth);
+  scProgressMain->setGeometry(places.TrackLeft, places.TrackTop, places.TrackWidth, height);
   scProgressMain->SetRadius(radius);
-  const int bar = oldTrack > 0 && oldTrack != track
-                      ? static_cast<int>(qint64(scProgressBar->width()) * track / oldTrack)
-                      : scProgressBar->width();
   scProgressBar->setGeometry(0, 0, bar, height);
   scProgressBar->SetRadius(radius);
 }

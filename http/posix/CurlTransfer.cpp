@@ -62,7 +62,9 @@ int32_t TCurlTransfer::Run(const std::string& host, uint16_t port, std::string o
   CURL* e = easy.get();
   curl_easy_setopt(e, CURLOPT_URL, url.c_str());
   curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  // A TLS transfer never goes on in the clear: the server's proof of who it
+  // is would not cover what the plain request fetches.
+  curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, response_.UseSSL ? "https" : "http,https");
   curl_easy_setopt(e, CURLOPT_FOLLOWLOCATION, 1L);
   curl_easy_setopt(e, CURLOPT_MAXREDIRS, kMaxRedirects);
   curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));

@@ -139,7 +139,9 @@ struct TTarget {
 };
 
 // The target a Location value names, seen from `from`; false when it is no
-// http or https URL.
+// http or https URL, or would take a TLS transfer into the clear: the
+// server's proof of who it is would not cover what the plain request
+// fetches (WinInet's own redirection refuses that too).
 bool Follow(const TTarget& from, const std::string& location, TTarget* next) {
   *next = from;
   if (location.empty()) return false;
@@ -151,6 +153,7 @@ bool Follow(const TTarget& from, const std::string& location, TTarget* next) {
       return false;
     }
     if (url.Protocol != "http" && url.Protocol != "https") return false;
+    if (from.secure && url.Protocol != "https") return false;
     next->secure = url.Protocol == "https";
     next->host = url.Host;
     next->port = http_text::PortOr(url.Port, next->secure ? 443 : 80);

@@ -13,7 +13,6 @@
 #include <fstream>
 
 #include "platform/FileDescriptor.h"
-#include "platform/Temporaries.h"
 
 namespace platform {
 
@@ -49,46 +48,30 @@ timespec ToTimespec(const FileTime& t) {
   return {static_cast<time_t>(t.seconds), t.nanoseconds};
 }
 
+// Each kind's code, the one Refused gives first; ErrorOf reads them all.
+struct KindCode {
+  FsError kind;
+  int code;
+};
+constexpr KindCode kKindCodes[] = {
+    {FsError::kMissing, ENOENT},   {FsError::kExists, EEXIST},     {FsError::kLink, ELOOP},
+    {FsError::kFolder, EISDIR},    {FsError::kNotFolder, ENOTDIR}, {FsError::kBusy, EBUSY},
+    {FsError::kBusy, EWOULDBLOCK},
+};
+
 }  // namespace
 
 FsError ErrorOf(const Result& result) {
   if (result) return FsError::kOther;
-  switch (result.code()) {
-    case ENOENT:
-      return FsError::kMissing;
-    case EEXIST:
-      return FsError::kExists;
-    case ELOOP:
-      return FsError::kLink;
-    case EISDIR:
-      return FsError::kFolder;
-    case ENOTDIR:
-      return FsError::kNotFolder;
-    case EWOULDBLOCK:
-    case EBUSY:
-      return FsError::kBusy;
-    default:
-      return FsError::kOther;
-  }
+  for (const KindCode& known : kKindCodes)
+    if (known.code == result.code()) return known.kind;
+  return FsError::kOther;
 }
 
 Result Refused(FsError kind, const std::string& text) {
-  switch (kind) {
-    case FsError::kMissing:
-      return Result::Failure(ENOENT, text);
-    case FsError::kExists:
-      return Result::Failure(EEXIST, text);
-    case FsError::kLink:
-      return Result::Failure(ELOOP, text);
-    case FsError::kFolder:
-      return Result::Failure(EISDIR, text);
-    case FsError::kNotFolder:
-      return Result::Failure(ENOTDIR, text);
-    case FsError::kBusy:
-      return Result::Failure(EBUSY, text);
-    default:
-      return Result::Failure(EINVAL, text);
-  }
+  for (const KindCode& known : kKindCodes)
+    if (known.kind == kind) return Result::Failure(known.code, text);
+  return Result::Failure(EINVAL, text);
 }
 
 Result CheckName(const std::string& name) {
@@ -283,12 +266,20 @@ Result FolderHandle::List(std::vector<std::string>* names) const {
     ::close(listing);
     return failed;
   }
-  while (const dirent* entry = ::readdir(entries)) {
+  // A listing cut short by an error must not pass for the whole folder.
+  Result result;
+  while (true) {
+    errno = 0;
+    const dirent* entry = ::readdir(entries);
+    if (!entry) {
+      if (errno != 0) result = Errno();
+      break;
+    }
     const std::string name = entry->d_name;
     if (name != "." && name != "..") names->push_back(name);
   }
   ::closedir(entries);
-  return {};
+  return result;
 }
 
 Result FolderHandle::Times(FileTime* accessed, FileTime* modified) const {
@@ -327,12 +318,6 @@ Result OpenLockFile(const std::string& path, bool create, FileHandle* file) {
 
 Result RemovePath(const std::string& path) {
   return Ok(::unlink(path.c_str()) == 0);
-}
-
-void SweepStaleTemporaries(int dir) {
-  FolderHandle folder;
-  if (FolderHandle::Open("/proc/self/fd/" + std::to_string(dir), &folder))
-    SweepStaleTemporaries(folder);
 }
 
 }  // namespace platform

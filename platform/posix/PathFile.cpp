@@ -1,6 +1,5 @@
 #include "platform/PathFile.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -49,23 +48,6 @@ std::string ParentOf(const std::string& path) {
 }
 
 }  // namespace
-
-PathFile::~PathFile() {
-  Close();
-}
-
-PathFile::PathFile(PathFile&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = kInvalid;
-}
-
-PathFile& PathFile::operator=(PathFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
 
 Result PathFile::Open(const std::string& path, FileAccess access, FileDisposition disposition,
                       PathFile* file) {
@@ -156,21 +138,6 @@ Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info) {
   info->attributes = AttributesFromMode(st.st_mode);
   info->volume = st.st_dev;
   info->index = st.st_ino;
-  return {};
-}
-
-Result ListFolderNames(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
-  DIR* dir = opendir(path.empty() ? "." : path.c_str());
-  if (!dir) return Errno();
-  errno = 0;
-  while (const dirent* entry = readdir(dir)) {
-    const std::string name = entry->d_name;
-    if (name != "." && name != "..") names->push_back(name);
-  }
-  const int error = errno;
-  closedir(dir);
-  if (error != 0) return Errno(error);
   return {};
 }
 

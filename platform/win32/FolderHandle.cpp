@@ -37,22 +37,25 @@ constexpr DWORD kFolderShare = FILE_SHARE_READ | FILE_SHARE_WRITE;
 constexpr DWORD kFolderAccess = FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
 constexpr DWORD kAsItself = FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT;
 constexpr DWORD kFileAccess = GENERIC_READ | GENERIC_WRITE | DELETE;
+// What Dispose needs.
+constexpr DWORD kDisposeAccess = DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES;
 
 // Byte-range locks on Windows are mandatory: one byte far past any real end
 // keeps the content free for everyone to read and write.
 constexpr DWORD kLockOffsetHigh = 0x40000000;
 
-Result Failure(DWORD code) {
-  return Result::Failure(static_cast<int>(code), ErrorText(code));
-}
-
-Result LastError() {
-  return Failure(::GetLastError());
-}
-
-Result Ok(bool done) {
-  return done ? Result() : LastError();
-}
+// Each kind's code, the one Refused gives first; ErrorOf reads them all.
+struct KindCode {
+  FsError kind;
+  DWORD code;
+};
+constexpr KindCode kKindCodes[] = {
+    {FsError::kMissing, ERROR_FILE_NOT_FOUND}, {FsError::kMissing, ERROR_PATH_NOT_FOUND},
+    {FsError::kExists, ERROR_FILE_EXISTS},     {FsError::kExists, ERROR_ALREADY_EXISTS},
+    {FsError::kLink, kStoppedOnSymlink},       {FsError::kFolder, kDirectoryNotSupported},
+    {FsError::kNotFolder, ERROR_DIRECTORY},    {FsError::kBusy, ERROR_BUSY},
+    {FsError::kBusy, ERROR_SHARING_VIOLATION}, {FsError::kBusy, ERROR_LOCK_VIOLATION},
+};
 
 std::wstring Child(const FolderHandle::State& folder, const std::string& name) {
   // A drive's root ends with its separator already.
@@ -65,7 +68,7 @@ FileTime FromTicks(const LARGE_INTEGER& ticks) {
 }
 
 Result BasicInfo(HANDLE handle, FILE_BASIC_INFO* info) {
-  return Ok(::GetFileInformationByHandleEx(handle, FileBasicInfo, info, sizeof *info));
+  return LastErrorUnless(::GetFileInformationByHandleEx(handle, FileBasicInfo, info, sizeof *info));
 }
 
 // Zero times in FILE_BASIC_INFO leave the times alone; no attribute at all
@@ -73,7 +76,7 @@ Result BasicInfo(HANDLE handle, FILE_BASIC_INFO* info) {
 Result SetAttributes(HANDLE handle, DWORD attributes) {
   FILE_BASIC_INFO info{};
   info.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return Ok(::SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info));
+  return LastErrorUnless(::SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info));
 }
 
 Result FinalPath(HANDLE handle, std::wstring* path) {
@@ -82,7 +85,7 @@ Result FinalPath(HANDLE handle, std::wstring* path) {
     const DWORD length =
         ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()),
                                     FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    if (length == 0) return LastError();
+    if (length == 0) return LastErrorResult();
     if (length < buffer.size()) {
       buffer.resize(length);
       *path = std::move(buffer);
@@ -106,7 +109,7 @@ bool SamePath(const std::wstring& a, const std::wstring& b) {
 Result OpenAsItself(const std::wstring& path, DWORD access, DWORD share, UniqueHandle* handle) {
   UniqueHandle opened(
       ::CreateFileW(path.c_str(), access, share, nullptr, OPEN_EXISTING, kAsItself, nullptr));
-  if (!opened.valid()) return LastError();
+  if (!opened.valid()) return LastErrorResult();
   std::wstring own;
   if (Result named = FinalPath(opened.get(), &own); !named) return named;
   if (!SamePath(own, path)) return Refused(FsError::kLink, "reached through a link");
@@ -137,9 +140,26 @@ Result Dispose(HANDLE handle) {
   FILE_DISPOSITION_INFO dispose{TRUE};
   if (::SetFileInformationByHandle(handle, FileDispositionInfo, &dispose, sizeof dispose))
     return {};
-  Result refused = LastError();
+  Result refused = LastErrorResult();
   if (readOnly) SetAttributes(handle, info.FileAttributes);
   return refused;
+}
+
+// Removes the entry at `path` itself: a folder (empty) when `folder`,
+// anything else otherwise. A junction or a folder's symbolic link goes as a
+// file does, by itself.
+Result RemoveAsItself(const std::wstring& path, bool folder) {
+  UniqueHandle handle;
+  if (Result opened = OpenAsItself(path, kDisposeAccess, kShareAll, &handle); !opened)
+    return opened;
+  FILE_BASIC_INFO info{};
+  if (Result read = BasicInfo(handle.get(), &info); !read) return read;
+  if (folder && !(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Refused(FsError::kNotFolder, "not a folder");
+  if (!folder && (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY |
+                                         FILE_ATTRIBUTE_REPARSE_POINT)) == FILE_ATTRIBUTE_DIRECTORY)
+    return Refused(FsError::kFolder, "a folder");
+  return Dispose(handle.get());
 }
 
 // By the file index alone: the names compared are of one folder (or one
@@ -174,53 +194,15 @@ bool IsReservedDevice(const std::string& name) {
 
 FsError ErrorOf(const Result& result) {
   if (result) return FsError::kOther;
-  switch (static_cast<DWORD>(result.code())) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-      return FsError::kMissing;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return FsError::kExists;
-    case kStoppedOnSymlink:
-      return FsError::kLink;
-    case kDirectoryNotSupported:
-      return FsError::kFolder;
-    case ERROR_DIRECTORY:
-      return FsError::kNotFolder;
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_BUSY:
-      return FsError::kBusy;
-    default:
-      return FsError::kOther;
-  }
+  for (const KindCode& known : kKindCodes)
+    if (known.code == static_cast<DWORD>(result.code())) return known.kind;
+  return FsError::kOther;
 }
 
 Result Refused(FsError kind, const std::string& text) {
-  DWORD code = ERROR_INVALID_FUNCTION;
-  switch (kind) {
-    case FsError::kMissing:
-      code = ERROR_FILE_NOT_FOUND;
-      break;
-    case FsError::kExists:
-      code = ERROR_FILE_EXISTS;
-      break;
-    case FsError::kLink:
-      code = kStoppedOnSymlink;
-      break;
-    case FsError::kFolder:
-      code = kDirectoryNotSupported;
-      break;
-    case FsError::kNotFolder:
-      code = ERROR_DIRECTORY;
-      break;
-    case FsError::kBusy:
-      code = ERROR_BUSY;
-      break;
-    case FsError::kOther:
-      break;
-  }
-  return Result::Failure(static_cast<int>(code), text);
+  for (const KindCode& known : kKindCodes)
+    if (known.kind == kind) return Result::Failure(static_cast<int>(known.code), text);
+  return Result::Failure(ERROR_INVALID_FUNCTION, text);
 }
 
 // A colon makes a drive or a stream of a name, Windows drops trailing dots
@@ -250,33 +232,33 @@ bool FileHandle::valid() const {
 }
 
 Result FileHandle::Write(const void* data, size_t size) {
-  return Ok(WriteAll(state_->handle.get(), data, size));
+  return LastErrorUnless(WriteAll(state_->handle.get(), data, size));
 }
 
 Result FileHandle::WriteAt(const void* data, size_t size, int64_t offset) {
-  return Ok(WriteAllAt(state_->handle.get(), data, size, offset));
+  return LastErrorUnless(WriteAllAt(state_->handle.get(), data, size, offset));
 }
 
 Result FileHandle::ReadAll(std::string* content) {
-  return Ok(platform::ReadAll(state_->handle.get(), content));
+  return LastErrorUnless(platform::ReadAll(state_->handle.get(), content));
 }
 
 Result FileHandle::Truncate(int64_t size) {
   FILE_END_OF_FILE_INFO end{};
   end.EndOfFile.QuadPart = size;
-  return Ok(
+  return LastErrorUnless(
       ::SetFileInformationByHandle(state_->handle.get(), FileEndOfFileInfo, &end, sizeof end));
 }
 
 Result FileHandle::Flush() {
-  return Ok(::FlushFileBuffers(state_->handle.get()));
+  return LastErrorUnless(::FlushFileBuffers(state_->handle.get()));
 }
 
 Result FileHandle::TryLock() {
   OVERLAPPED at{};
   at.OffsetHigh = kLockOffsetHigh;
-  return Ok(::LockFileEx(state_->handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY,
-                         0, 1, 0, &at));
+  return LastErrorUnless(::LockFileEx(
+      state_->handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &at));
 }
 
 // Only the owner's write bit has a Windows meaning: without it the file is
@@ -292,7 +274,7 @@ Result FileHandle::SetPermissions(uint32_t mode) {
 
 Result FileHandle::SetModified(const FileTime& modified) {
   const FILETIME time = ToWindowsFileTime(modified);
-  return Ok(::SetFileTime(state_->handle.get(), nullptr, nullptr, &time));
+  return LastErrorUnless(::SetFileTime(state_->handle.get(), nullptr, nullptr, &time));
 }
 
 // A byte-range lock belongs to the process that took it; a program started
@@ -319,9 +301,7 @@ bool FileHandle::IsNamed(const std::string& path) const {
 // it was open, no longer has.
 Result FileHandle::RemoveFrom(const FolderHandle& folder, const std::string& name) {
   UniqueHandle named;
-  if (Result opened =
-          OpenAsItself(Child(*folder.state_, name),
-                       DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, &named);
+  if (Result opened = OpenAsItself(Child(*folder.state_, name), kDisposeAccess, kShareAll, &named);
       !opened)
     return opened;
   if (!SameFile(state_->handle.get(), named.get()))
@@ -333,7 +313,7 @@ Result FileHandle::Close() {
   if (!state_) return {};
   const HANDLE handle = state_->handle.release();
   state_.reset();
-  return Ok(::CloseHandle(handle));
+  return LastErrorUnless(::CloseHandle(handle));
 }
 
 FolderHandle::FolderHandle() = default;
@@ -349,7 +329,7 @@ Result FolderHandle::Open(const std::string& path, FolderHandle* folder) {
   };
   UniqueHandle handle = open(kFolderAccess | FILE_WRITE_ATTRIBUTES);
   if (!handle.valid() && ::GetLastError() == ERROR_ACCESS_DENIED) handle = open(kFolderAccess);
-  if (!handle.valid()) return LastError();
+  if (!handle.valid()) return LastErrorResult();
   FILE_BASIC_INFO info{};
   if (Result read = BasicInfo(handle.get(), &info); !read) return read;
   if (!(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
@@ -383,14 +363,14 @@ Result FolderHandle::OpenFolder(const std::string& name, FolderHandle* folder) c
 // Folders have no permission bits here: a folder's read-only attribute does
 // not keep anything from being written in it.
 Result FolderHandle::MakeFolder(const std::string& name, uint32_t) const {
-  return Ok(::CreateDirectoryW(Child(*state_, name).c_str(), nullptr));
+  return LastErrorUnless(::CreateDirectoryW(Child(*state_, name).c_str(), nullptr));
 }
 
 Result FolderHandle::Look(const std::string& name, EntryInfo* info) const {
   // The attributes of a link itself, never of what it points to.
   WIN32_FILE_ATTRIBUTE_DATA data{};
   if (!::GetFileAttributesExW(Child(*state_, name).c_str(), GetFileExInfoStandard, &data))
-    return LastError();
+    return LastErrorResult();
   const DWORD attributes = data.dwFileAttributes;
   info->kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) ? EntryKind::kLink
                : (attributes & FILE_ATTRIBUTE_DIRECTORY)   ? EntryKind::kFolder
@@ -402,7 +382,7 @@ Result FolderHandle::Look(const std::string& name, EntryInfo* info) const {
 Result FolderHandle::CreateNew(const std::string& name, FileHandle* file) const {
   UniqueHandle handle(::CreateFileW(Child(*state_, name).c_str(), kFileAccess, kShareAll, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!handle.valid()) return LastError();
+  if (!handle.valid()) return LastErrorResult();
   file->state_ = std::make_unique<FileHandle::State>(FileHandle::State{std::move(handle)});
   return {};
 }
@@ -424,7 +404,7 @@ Result FolderHandle::Rename(const std::string& from, const std::string& to, bool
   const DWORD flags = replace ? MOVEFILE_REPLACE_EXISTING : 0;
   if (::MoveFileExW(source.c_str(), target.c_str(), flags)) return {};
   const DWORD error = ::GetLastError();
-  if (!replace || error != ERROR_ACCESS_DENIED) return Failure(error);
+  if (!replace || error != ERROR_ACCESS_DENIED) return ErrorResult(error);
   // Windows says no more than "access denied" when the file to be replaced
   // is in use or read-only. In use: the open for deleting it says so, with
   // the sharing violation that a rename of it gets too. Read-only: the new
@@ -433,17 +413,16 @@ Result FolderHandle::Rename(const std::string& from, const std::string& to, bool
   FILE_BASIC_INFO info{};
   {
     UniqueHandle old;
-    const Result opened = OpenAsItself(
-        target, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, &old);
-    if (!opened) return ErrorOf(opened) == FsError::kBusy ? opened : Failure(error);
+    const Result opened = OpenAsItself(target, kDisposeAccess, kShareAll, &old);
+    if (!opened) return ErrorOf(opened) == FsError::kBusy ? opened : ErrorResult(error);
     if (!BasicInfo(old.get(), &info) ||
         (info.FileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) !=
             FILE_ATTRIBUTE_READONLY ||
         !SetAttributes(old.get(), info.FileAttributes & ~FILE_ATTRIBUTE_READONLY))
-      return Failure(error);
+      return ErrorResult(error);
   }
   if (::MoveFileExW(source.c_str(), target.c_str(), flags)) return {};
-  Result refused = LastError();
+  Result refused = LastErrorResult();
   UniqueHandle old;
   if (OpenAsItself(target, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, kShareAll, &old))
     SetAttributes(old.get(), info.FileAttributes);
@@ -451,33 +430,11 @@ Result FolderHandle::Rename(const std::string& from, const std::string& to, bool
 }
 
 Result FolderHandle::RemoveFile(const std::string& name) const {
-  UniqueHandle handle;
-  if (Result opened =
-          OpenAsItself(Child(*state_, name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                       kShareAll, &handle);
-      !opened)
-    return opened;
-  FILE_BASIC_INFO info{};
-  if (Result read = BasicInfo(handle.get(), &info); !read) return read;
-  // A junction or a folder's symbolic link goes by itself.
-  if ((info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
-      FILE_ATTRIBUTE_DIRECTORY)
-    return Refused(FsError::kFolder, "a folder");
-  return Dispose(handle.get());
+  return RemoveAsItself(Child(*state_, name), false);
 }
 
 Result FolderHandle::RemoveEmptyFolder(const std::string& name) const {
-  UniqueHandle handle;
-  if (Result opened =
-          OpenAsItself(Child(*state_, name), DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
-                       kShareAll, &handle);
-      !opened)
-    return opened;
-  FILE_BASIC_INFO info{};
-  if (Result read = BasicInfo(handle.get(), &info); !read) return read;
-  if (!(info.FileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    return Refused(FsError::kNotFolder, "not a folder");
-  return Dispose(handle.get());
+  return RemoveAsItself(Child(*state_, name), true);
 }
 
 Result FolderHandle::List(std::vector<std::string>* names) const {
@@ -486,14 +443,18 @@ Result FolderHandle::List(std::vector<std::string>* names) const {
   const std::wstring pattern = Child(*state_, "*");
   HANDLE found = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &entry, FindExSearchNameMatch,
                                     nullptr, 0);
-  if (found == INVALID_HANDLE_VALUE) return LastError();
+  if (found == INVALID_HANDLE_VALUE) {
+    // A drive's root has no "." and "..": empty, it has no entry at all.
+    const DWORD error = ::GetLastError();
+    return error == ERROR_FILE_NOT_FOUND ? Result() : ErrorResult(error);
+  }
   do {
     const std::wstring name = entry.cFileName;
     if (name != L"." && name != L"..") names->push_back(WideToUtf8(name));
   } while (::FindNextFileW(found, &entry));
   const DWORD error = ::GetLastError();
   ::FindClose(found);
-  return error == ERROR_NO_MORE_FILES ? Result() : Failure(error);
+  return error == ERROR_NO_MORE_FILES ? Result() : ErrorResult(error);
 }
 
 Result FolderHandle::Times(FileTime* accessed, FileTime* modified) const {
@@ -507,7 +468,7 @@ Result FolderHandle::Times(FileTime* accessed, FileTime* modified) const {
 Result FolderHandle::SetTimes(const FileTime& accessed, const FileTime& modified) const {
   const FILETIME access = ToWindowsFileTime(accessed);
   const FILETIME write = ToWindowsFileTime(modified);
-  return Ok(::SetFileTime(state_->handle.get(), nullptr, &access, &write));
+  return LastErrorUnless(::SetFileTime(state_->handle.get(), nullptr, &access, &write));
 }
 
 // NTFS logs every change of a folder's entries before it makes it; there is
@@ -527,7 +488,7 @@ Result OpenLockFile(const std::string& path, bool create, FileHandle* file) {
   UniqueHandle handle(::CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, kShareAll, nullptr,
                                     create ? OPEN_ALWAYS : OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-  if (!handle.valid()) return LastError();
+  if (!handle.valid()) return LastErrorResult();
   file->state_ = std::make_unique<FileHandle::State>(FileHandle::State{std::move(handle)});
   return {};
 }

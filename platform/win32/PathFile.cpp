@@ -14,18 +14,6 @@ namespace platform {
 
 namespace {
 
-Result Failure(DWORD code) {
-  return Result::Failure(static_cast<int>(code), ErrorText(code));
-}
-
-Result LastError() {
-  return Failure(::GetLastError());
-}
-
-Result Ok(bool done) {
-  return done ? Result() : LastError();
-}
-
 HANDLE AsHandle(intptr_t handle) {
   return reinterpret_cast<HANDLE>(handle);
 }
@@ -40,27 +28,10 @@ constexpr DWORD kSettableAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_H
 
 }  // namespace
 
-PathFile::~PathFile() {
-  Close();
-}
-
-PathFile::PathFile(PathFile&& other) noexcept : handle_(other.handle_) {
-  other.handle_ = kInvalid;
-}
-
-PathFile& PathFile::operator=(PathFile&& other) noexcept {
-  if (this != &other) {
-    Close();
-    handle_ = other.handle_;
-    other.handle_ = kInvalid;
-  }
-  return *this;
-}
-
 Result PathFile::Open(const std::string& path, FileAccess access, FileDisposition disposition,
                       PathFile* file) {
   file->Close();
-  if (path.empty()) return Failure(ERROR_FILE_NOT_FOUND);
+  if (path.empty()) return ErrorResult(ERROR_FILE_NOT_FOUND);
   const bool read = access == FileAccess::kRead;
   const DWORD creation = disposition == FileDisposition::kOpenExisting   ? OPEN_EXISTING
                          : disposition == FileDisposition::kCreateAlways ? CREATE_ALWAYS
@@ -70,14 +41,14 @@ Result PathFile::Open(const std::string& path, FileAccess access, FileDispositio
   const HANDLE handle =
       ::CreateFileW(Wide(path).c_str(), read ? GENERIC_READ : GENERIC_READ | GENERIC_WRITE,
                     read ? FILE_SHARE_READ : 0, nullptr, creation, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return LastError();
+  if (handle == INVALID_HANDLE_VALUE) return LastErrorResult();
   file->handle_ = reinterpret_cast<intptr_t>(handle);
   return {};
 }
 
 Result PathFile::Size(int64_t* size) const {
   LARGE_INTEGER value;
-  if (!::GetFileSizeEx(AsHandle(handle_), &value)) return LastError();
+  if (!::GetFileSizeEx(AsHandle(handle_), &value)) return LastErrorResult();
   *size = value.QuadPart;
   return {};
 }
@@ -94,7 +65,7 @@ Result PathFile::ReadAt(void* data, size_t size, int64_t offset, size_t* got) co
     DWORD count = 0;
     if (!::ReadFile(AsHandle(handle_), out + *got, chunk, &count, &position)) {
       if (::GetLastError() == ERROR_HANDLE_EOF) break;
-      return LastError();
+      return LastErrorResult();
     }
     if (count == 0) break;
     *got += count;
@@ -103,24 +74,25 @@ Result PathFile::ReadAt(void* data, size_t size, int64_t offset, size_t* got) co
 }
 
 Result PathFile::WriteAt(const void* data, size_t size, int64_t offset) {
-  return Ok(WriteAllAt(AsHandle(handle_), data, size, offset));
+  return LastErrorUnless(WriteAllAt(AsHandle(handle_), data, size, offset));
 }
 
 Result PathFile::SetModified(const FileTime& modified) {
   const FILETIME time = ToWindowsFileTime(modified);
-  return Ok(::SetFileTime(AsHandle(handle_), nullptr, nullptr, &time));
+  return LastErrorUnless(::SetFileTime(AsHandle(handle_), nullptr, nullptr, &time));
 }
 
 Result PathFile::SetPermissions(uint32_t mode) {
   FILE_BASIC_INFO info{};
   if (!::GetFileInformationByHandleEx(AsHandle(handle_), FileBasicInfo, &info, sizeof info))
-    return LastError();
+    return LastErrorResult();
   DWORD attributes = (mode & 0200) ? info.FileAttributes & ~FILE_ATTRIBUTE_READONLY
                                    : info.FileAttributes | FILE_ATTRIBUTE_READONLY;
   if (attributes == info.FileAttributes) return {};
   FILE_BASIC_INFO change{};  // zero times leave the times alone
   change.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
-  return Ok(::SetFileInformationByHandle(AsHandle(handle_), FileBasicInfo, &change, sizeof change));
+  return LastErrorUnless(
+      ::SetFileInformationByHandle(AsHandle(handle_), FileBasicInfo, &change, sizeof change));
 }
 
 // Windows runs any file it can read: no bit makes a copy a program.
@@ -132,11 +104,11 @@ Result PathFile::Close() {
   if (!valid()) return {};
   const HANDLE handle = AsHandle(handle_);
   handle_ = kInvalid;
-  return Ok(::CloseHandle(handle));
+  return LastErrorUnless(::CloseHandle(handle));
 }
 
 Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info) {
-  if (path.empty()) return Failure(ERROR_FILE_NOT_FOUND);
+  if (path.empty()) return ErrorResult(ERROR_FILE_NOT_FOUND);
   // Asking for attributes only meets no one's sharing rules: a file that
   // another process holds without sharing is found as well.
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
@@ -144,9 +116,9 @@ Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info) {
   const UniqueHandle handle(::CreateFileW(Wide(path).c_str(), FILE_READ_ATTRIBUTES,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                           nullptr, OPEN_EXISTING, flags, nullptr));
-  if (!handle.valid()) return LastError();
+  if (!handle.valid()) return LastErrorResult();
   BY_HANDLE_FILE_INFORMATION file{};
-  if (!::GetFileInformationByHandle(handle.get(), &file)) return LastError();
+  if (!::GetFileInformationByHandle(handle.get(), &file)) return LastErrorResult();
   const DWORD attributes = file.dwFileAttributes;
   info->kind = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && !followLinks ? EntryKind::kLink
                : (attributes & FILE_ATTRIBUTE_DIRECTORY)                   ? EntryKind::kFolder
@@ -161,34 +133,16 @@ Result LookUpPath(const std::string& path, bool followLinks, PathInfo* info) {
   return {};
 }
 
-Result ListFolderNames(const std::string& path, std::vector<std::string>* names) {
-  names->clear();
-  std::wstring pattern = Wide(path.empty() ? "." : path);
-  if (pattern.back() != L'\\' && pattern.back() != L'/') pattern += L'\\';
-  pattern += L'*';
-  WIN32_FIND_DATAW found;
-  const HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return LastError();
-  DWORD error = ERROR_NO_MORE_FILES;
-  do {
-    const std::wstring name = found.cFileName;
-    if (name != L"." && name != L"..") names->push_back(WideToUtf8(name));
-  } while (::FindNextFileW(search, &found) || (error = ::GetLastError()) != ERROR_NO_MORE_FILES);
-  ::FindClose(search);
-  if (error != ERROR_NO_MORE_FILES) return Failure(error);
-  return {};
-}
-
 Result CreateFolderWithAttributes(const std::string& path, uint32_t attributes) {
-  if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) return LastError();
+  if (!::CreateDirectoryW(Wide(path).c_str(), nullptr)) return LastErrorResult();
   const DWORD settable = attributes & kSettableAttributes;
   if (settable != 0) ::SetFileAttributesW(Wide(path).c_str(), settable);
   return {};
 }
 
 Result RenameReplacing(const std::string& from, const std::string& to) {
-  return Ok(::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
-                          MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  return LastErrorUnless(::MoveFileExW(Wide(from).c_str(), Wide(to).c_str(),
+                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
 }
 
 bool IsOnRemovableDrive(const std::string& path) {

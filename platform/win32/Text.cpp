@@ -7,25 +7,37 @@ namespace platform {
 // wchar_t is UTF-16 here: the system's own conversions serve every form.
 // Without MB_ERR_INVALID_CHARS they put U+FFFD for what does not convert.
 
-std::wstring Utf8ToWide(std::string_view text) {
+namespace {
+
+std::wstring Widen(UINT codePage, std::string_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
-  const int length = ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
+  const int length = ::MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
   if (length <= 0) return {};
   std::wstring out(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), size, out.data(), length);
+  ::MultiByteToWideChar(codePage, 0, text.data(), size, out.data(), length);
   return out;
 }
 
-std::string WideToUtf8(std::wstring_view text) {
+std::string Narrow(UINT codePage, std::wstring_view text) {
   if (text.empty()) return {};
   const int size = static_cast<int>(text.size());
   const int length =
-      ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+      ::WideCharToMultiByte(codePage, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return {};
   std::string out(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, text.data(), size, out.data(), length, nullptr, nullptr);
+  ::WideCharToMultiByte(codePage, 0, text.data(), size, out.data(), length, nullptr, nullptr);
   return out;
+}
+
+}  // namespace
+
+std::wstring Utf8ToWide(std::string_view text) {
+  return Widen(CP_UTF8, text);
+}
+
+std::string WideToUtf8(std::wstring_view text) {
+  return Narrow(CP_UTF8, text);
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
@@ -38,25 +50,11 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::string SystemCodePageToUtf8(std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  ::MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
-  return WideToUtf8(wide);
+  return WideToUtf8(Widen(CP_ACP, bytes));
 }
 
 std::string Utf8ToSystemCodePage(std::string_view text) {
-  const std::wstring wide = Utf8ToWide(text);
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length =
-      ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string out(static_cast<size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_ACP, 0, wide.data(), size, out.data(), length, nullptr, nullptr);
-  return out;
+  return Narrow(CP_ACP, Utf8ToWide(text));
 }
 
 }  // namespace platform

@@ -23,4 +23,16 @@ Result LastErrorResult(const std::string& what) {
   return Result::Failure(static_cast<int>(code), what + ": " + ErrorText(code));
 }
 
+Result ErrorResult(DWORD code) {
+  return Result::Failure(static_cast<int>(code), ErrorText(code));
+}
+
+Result LastErrorResult() {
+  return ErrorResult(::GetLastError());
+}
+
+Result LastErrorUnless(bool done) {
+  return done ? Result() : LastErrorResult();
+}
+
 }  // namespace platform

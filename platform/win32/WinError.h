@@ -13,4 +13,12 @@ std::string ErrorText(DWORD code);
 // GetLastError(), and "`what`: " followed by its description.
 Result LastErrorResult(const std::string& what);
 
+// `code`, with its description as the text.
+Result ErrorResult(DWORD code);
+// GetLastError(), with its description as the text.
+Result LastErrorResult();
+// Ok when `done`, else LastErrorResult(): for the calls that say how they
+// failed only through GetLastError().
+Result LastErrorUnless(bool done);
+
 }  // namespace platform

@@ -49,14 +49,10 @@ TCodecLibrary::TCodecLibrary(const std::vector<std::string>& candidates)
       break;
     }
   }
-  if (!FHandle)
-    throw ECodecLibraryError(
-        CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
+  if (!FHandle) throw ECodecLibraryError(CodecNotFoundFailure());
   try {
     FExports->CreateObject = Export<TCreateObjectFunc>(FHandle, "CreateObject");
-    if (!FExports->CreateObject)
-      throw ECodecLibraryError(
-          CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
+    if (!FExports->CreateObject) throw ECodecLibraryError(CodecNotFoundFailure());
     // The vtable layout differs between interface types; calling through the
     // wrong one would crash, so a library that does not say is refused too.
     const auto getModuleProp = Export<GetModulePropFunc>(FHandle, "GetModuleProp");

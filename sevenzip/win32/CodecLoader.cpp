@@ -49,17 +49,14 @@ TCodecLibrary::TCodecLibrary(const std::vector<std::string>& candidates)
       break;
     }
   }
-  if (!FHandle)
-    throw ECodecLibraryError(
-        CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
+  if (!FHandle) throw ECodecLibraryError(CodecNotFoundFailure());
   const HMODULE module = static_cast<HMODULE>(FHandle);
   // FARPROC stands for any export; these have the types the codec gives them.
   FExports->CreateObject = reinterpret_cast<TCreateObjectFunc>(
       reinterpret_cast<void*>(::GetProcAddress(module, "CreateObject")));
   if (!FExports->CreateObject) {
     ::FreeLibrary(module);
-    throw ECodecLibraryError(
-        CodecLoadFailure(std::string("Perhaps ") + kCodecLibraryName + " not found"));
+    throw ECodecLibraryError(CodecNotFoundFailure());
   }
   // The version, where the library says it (7-Zip 9.x did not).
   using GetModulePropFunc = HRESULT(CODEC_CALL*)(PROPID propID, PROPVARIANT * value);

@@ -7,8 +7,6 @@
 #include <QScreen>
 #include <QWindow>
 
-#include <cmath>
-
 #include "ui/CaptionLayout.h"
 #include "ui/FrameDesign.h"
 #include "ui/qt/Fonts.h"
@@ -296,14 +294,13 @@ void TZelvarForm::FormCaptionBarMouseDown(const QPoint& globalPos) {
 void TZelvarForm::FormCaptionBarMouseMove(const QPoint& globalPos) {
   if (drag_ == TDrag::DragOut) {
     if (globalPos == dragStart_) return;
-    // Restore at the normal size under the pointer: the same relative
-    // horizontal place across the width, moved by the pointer's vertical travel.
+    // Restore at the normal size under the pointer.
     const QRect maximized = geometry();
     const QRect normal = StyledForm->NormalBounds();
-    const double across =
-        maximized.width() > 0 ? double(dragStart_.x() - maximized.x()) / maximized.width() : 0.5;
-    const int left = globalPos.x() - static_cast<int>(std::lround(across * normal.width()));
-    const int top = maximized.y() + (globalPos.y() - dragStart_.y());
+    const TScreenPoint place = RestoredUnderPointer(
+        {maximized.x(), maximized.y(), maximized.width(), maximized.height()}, normal.width(),
+        {dragStart_.x(), dragStart_.y()}, {globalPos.x(), globalPos.y()});
+    const int left = place.Left, top = place.Top;
     StyledForm->Restore(QRect(left, top, normal.width(), normal.height()));
     drag_ = TDrag::Move;
     dragOffset_ = globalPos - QPoint(left, top);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "platform/ComPtr.h"
 #include "ui/win32/WinGdi.h"
 
 namespace ui_win32 {
@@ -53,40 +54,8 @@ class WindowDC {
   HDC dc_;
 };
 
-// One reference to a COM object.
-template <typename T>
-class ComPtr {
- public:
-  ComPtr() = default;
-  ~ComPtr() { reset(); }
-  ComPtr(ComPtr&& other) noexcept : p_(other.p_) { other.p_ = nullptr; }
-  ComPtr& operator=(ComPtr&& other) noexcept {
-    if (this != &other) {
-      reset();
-      p_ = other.p_;
-      other.p_ = nullptr;
-    }
-    return *this;
-  }
-  ComPtr(const ComPtr&) = delete;
-  ComPtr& operator=(const ComPtr&) = delete;
-
-  T* get() const { return p_; }
-  T* operator->() const { return p_; }
-  explicit operator bool() const { return p_ != nullptr; }
-  // For an out parameter: drops what it held first.
-  T** put() {
-    reset();
-    return &p_;
-  }
-  void reset() {
-    if (p_) p_->Release();
-    p_ = nullptr;
-  }
-
- private:
-  T* p_ = nullptr;
-};
+template <class T>
+using ComPtr = platform::ComPtr<T>;
 
 // A global memory block until something else takes it.
 class GlobalBlock {
@@ -118,5 +87,17 @@ struct GPGraphicsDelete {
   }
 };
 using UniqueGPGraphics = std::unique_ptr<Gdiplus::GpGraphics, GPGraphicsDelete>;
+struct GPPathDelete {
+  void operator()(Gdiplus::GpPath* path) const { Gdiplus::DllExports::GdipDeletePath(path); }
+};
+using UniqueGPPath = std::unique_ptr<Gdiplus::GpPath, GPPathDelete>;
+struct GPBrushDelete {
+  void operator()(Gdiplus::GpBrush* brush) const { Gdiplus::DllExports::GdipDeleteBrush(brush); }
+};
+using UniqueGPBrush = std::unique_ptr<Gdiplus::GpBrush, GPBrushDelete>;
+struct GPPenDelete {
+  void operator()(Gdiplus::GpPen* pen) const { Gdiplus::DllExports::GdipDeletePen(pen); }
+};
+using UniqueGPPen = std::unique_ptr<Gdiplus::GpPen, GPPenDelete>;
 
 }  // namespace ui_win32

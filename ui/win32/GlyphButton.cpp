@@ -1,21 +1,14 @@
 #include "ui/win32/GlyphButton.h"
 
 #include <algorithm>
-#include <memory>
 
 #include "ui/FrameDesign.h"
+#include "ui/win32/GdiHandles.h"
 
 using namespace Gdiplus;
 using namespace Gdiplus::DllExports;
 
 namespace {
-
-struct PenDelete {
-  void operator()(GpPen* pen) const { GdipDeletePen(pen); }
-};
-struct BrushDelete {
-  void operator()(GpBrush* brush) const { GdipDeleteBrush(brush); }
-};
 
 ARGB Argb(FrameDesign::TRgb rgb, int alpha) {
   return (static_cast<ARGB>(alpha) << 24) | (ARGB{rgb.R} << 16) | (ARGB{rgb.G} << 8) | rgb.B;
@@ -30,7 +23,7 @@ void TGlyphButton::Paint(GpGraphics* graphics) const {
   if (active) {
     GpSolidFill* fill = nullptr;
     GdipCreateSolidFill(Argb({0, 0, 0}, kHoverShadeOpacity), &fill);
-    std::unique_ptr<GpBrush, BrushDelete> shade(fill);
+    ui_win32::UniqueGPBrush shade(fill);
     GdipFillRectangleI(graphics, fill, Bounds.left, Bounds.top, Width(), Height());
   }
 
@@ -39,7 +32,7 @@ void TGlyphButton::Paint(GpGraphics* graphics) const {
                                : Argb(kGlyphColour, std::clamp(GlyphOpacity, 0, 255));
   GpPen* rawPen = nullptr;
   GdipCreatePen1(colour, 1.0f, UnitPixel, &rawPen);
-  std::unique_ptr<GpPen, PenDelete> pen(rawPen);
+  ui_win32::UniqueGPPen pen(rawPen);
 
   // The symbols sit centred in a square of the glyph size: the close cross
   // fills it, the others take the lighter weight of a window-frame symbol.

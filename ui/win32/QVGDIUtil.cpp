@@ -93,6 +93,17 @@ TGPImage PngToGPImage(const TPngImage* Png) {
   return TGPImage(image);
 }
 
+namespace {
+
+// Takes the graphics: each step's is closed before the next one starts.
+void DrawStretched(UniqueGPGraphics graphics, GpImage* image, int width, int height) {
+  if (!graphics) return;
+  GdipSetInterpolationMode(graphics.get(), InterpolationModeHighQualityBicubic);
+  GdipDrawImageRectI(graphics.get(), image, 0, 0, width, height);
+}
+
+}  // namespace
+
 std::optional<TPngImage> ScalePng(const TPngImage* Source, int Width, int Height) {
   // A size below 1 is outside the callers' contract; nothing rather than a
   // picture that cannot exist.
@@ -107,11 +118,7 @@ std::optional<TPngImage> ScalePng(const TPngImage* Source, int Width, int Height
   if (bitmap && image) {
     GpGraphics* raw = nullptr;
     GdipGetImageGraphicsContext(bitmap.get(), &raw);
-    UniqueGPGraphics graphics(raw);
-    if (graphics) {
-      GdipSetInterpolationMode(graphics.get(), InterpolationModeHighQualityBicubic);
-      GdipDrawImageRectI(graphics.get(), image.get(), 0, 0, Width, Height);
-    }
+    DrawStretched(UniqueGPGraphics(raw), image.get(), Width, Height);
   }
 
   TAlphaBitmap target;
@@ -119,11 +126,7 @@ std::optional<TPngImage> ScalePng(const TPngImage* Source, int Width, int Height
   if (bitmap && target.Canvas()) {
     GpGraphics* raw = nullptr;
     GdipCreateFromHDC(target.Canvas(), &raw);
-    UniqueGPGraphics graphics(raw);
-    if (graphics) {
-      GdipSetInterpolationMode(graphics.get(), InterpolationModeHighQualityBicubic);
-      GdipDrawImageRectI(graphics.get(), bitmap.get(), 0, 0, Width, Height);
-    }
+    DrawStretched(UniqueGPGraphics(raw), bitmap.get(), Width, Height);
   }
   if (!target.Canvas()) return TPngImage(Width, Height);
   return BitmapToPng(target);

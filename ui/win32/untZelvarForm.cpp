@@ -4,8 +4,6 @@
 // windowsx.h names a macro after the styled form's own question.
 #undef IsMaximized
 
-#include <cmath>
-
 #include "platform/Text.h"
 #include "ui/CaptionLayout.h"
 #include "ui/DpiMath.h"
@@ -486,16 +484,14 @@ void TZelvarForm::FormCaptionBarMouseDown(POINT screen) {
 void TZelvarForm::FormCaptionBarMouseMove(POINT screen) {
   if (drag_ == TDrag::DragOut) {
     if (screen.x == dragStart_.x && screen.y == dragStart_.y) return;
-    // Restore at the normal size under the pointer: the same relative
-    // horizontal place across the width, moved by the pointer's vertical travel.
+    // Restore at the normal size under the pointer.
     RECT maximized;
     GetWindowRect(window_, &maximized);
     const RECT normal = StyledForm.NormalBounds();
-    const int maxWidth = maximized.right - maximized.left;
     const int width = normal.right - normal.left, height = normal.bottom - normal.top;
-    const double across = maxWidth > 0 ? double(dragStart_.x - maximized.left) / maxWidth : 0.5;
-    const int left = screen.x - static_cast<int>(std::lround(across * width));
-    const int top = maximized.top + (screen.y - dragStart_.y);
+    const TScreenPoint place = RestoredUnderPointer(
+        ScreenRect(maximized), width, {dragStart_.x, dragStart_.y}, {screen.x, screen.y});
+    const int left = place.Left, top = place.Top;
     const RECT restored{left, top, left + width, top + height};
     StyledForm.Restore(&restored);
     drag_ = TDrag::Move;

@@ -21,10 +21,10 @@ ARGB Opaque(TRgb rgb) {
 }
 
 void Fill(GpGraphics* graphics, ARGB colour, const RECT& r) {
-  GpSolidFill* brush = nullptr;
-  GdipCreateSolidFill(colour, &brush);
-  GdipFillRectangleI(graphics, brush, r.left, r.top, r.right - r.left, r.bottom - r.top);
-  GdipDeleteBrush(brush);
+  GpSolidFill* raw = nullptr;
+  GdipCreateSolidFill(colour, &raw);
+  const ui_win32::UniqueGPBrush brush(raw);
+  GdipFillRectangleI(graphics, brush.get(), r.left, r.top, r.right - r.left, r.bottom - r.top);
 }
 
 // A picture at its own size, pixel for pixel, vertically centred in `box`.

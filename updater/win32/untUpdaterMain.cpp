@@ -39,23 +39,23 @@ void FillRound(GpGraphics* graphics, const TRoundPanel& panel) {
   const REAL diameter = static_cast<REAL>(std::min({2 * panel.Radius, width, height}));
   const REAL x = static_cast<REAL>(panel.Bounds.left), y = static_cast<REAL>(panel.Bounds.top);
   const REAL w = static_cast<REAL>(width), h = static_cast<REAL>(height);
-  GpPath* path = nullptr;
-  if (GdipCreatePath(FillModeAlternate, &path) != Ok) return;
+  GpPath* rawPath = nullptr;
+  GdipCreatePath(FillModeAlternate, &rawPath);
+  const ui_win32::UniqueGPPath path(rawPath);
+  if (!path) return;
   if (diameter > 0) {
-    GdipAddPathArc(path, x, y, diameter, diameter, 180, 90);
-    GdipAddPathArc(path, x + w - diameter, y, diameter, diameter, 270, 90);
-    GdipAddPathArc(path, x + w - diameter, y + h - diameter, diameter, diameter, 0, 90);
-    GdipAddPathArc(path, x, y + h - diameter, diameter, diameter, 90, 90);
-    GdipClosePathFigure(path);
+    GdipAddPathArc(rawPath, x, y, diameter, diameter, 180, 90);
+    GdipAddPathArc(rawPath, x + w - diameter, y, diameter, diameter, 270, 90);
+    GdipAddPathArc(rawPath, x + w - diameter, y + h - diameter, diameter, diameter, 0, 90);
+    GdipAddPathArc(rawPath, x, y + h - diameter, diameter, diameter, 90, 90);
+    GdipClosePathFigure(rawPath);
   } else {
-    GdipAddPathRectangle(path, x, y, w, h);
+    GdipAddPathRectangle(rawPath, x, y, w, h);
   }
-  GpSolidFill* brush = nullptr;
-  if (GdipCreateSolidFill(Opaque(panel.Colour), &brush) == Ok) {
-    GdipFillPath(graphics, brush, path);
-    GdipDeleteBrush(brush);
-  }
-  GdipDeletePath(path);
+  GpSolidFill* rawBrush = nullptr;
+  GdipCreateSolidFill(Opaque(panel.Colour), &rawBrush);
+  const ui_win32::UniqueGPBrush brush(rawBrush);
+  if (brush) GdipFillPath(graphics, brush.get(), rawPath);
 }
 
 void DrawLabel(HDC dc, const TContentLabel& label) {
@@ -100,7 +100,8 @@ TfmUpdaterMain::TfmUpdaterMain(std::optional<TUpdateRunSetup> setup)
 
   SetUpLabel(lblTitle, design::kTitle, design::kTitleFontHeight, FW_BOLD, kTitleColour);
   SetUpLabel(lblWait, design::kWait, design::kLineFontHeight, FW_NORMAL, kTextColour);
-  SetUpLabel(lblStatus, design::kDownloading, design::kLineFontHeight, FW_NORMAL, kTextColour);
+  SetUpLabel(lblStatus, design::StageDisplay(stDownload).Text, design::kLineFontHeight, FW_NORMAL,
+             kTextColour);
   SetUpLabel(lblPercent, "0%", design::kLineFontHeight, FW_NORMAL, kTextColour);
   lblPercent.RightAligned = true;
   scProgressMain.Colour = kTrackColour;
@@ -185,25 +186,12 @@ LRESULT TfmUpdaterMain::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 void TfmUpdaterMain::SetStatus(TStatus status) {
   if (status == FStatus) return;
   FStatus = status;
-  const char* text = nullptr;
-  switch (status) {
-    case stInit:
-    case stDownload:
-      scProgressBar.Resize(0, scProgressBar.Height());
-      lblPercent.Text = L"0%";
-      text = status == stInit ? design::kPreparing : design::kDownloading;
-      break;
-    case stUnextract:
-      text = design::kUnpacking;
-      break;
-    case stInstall:
-      text = design::kInstalling;
-      break;
-    case stError:
-      text = design::kError;
-      break;
+  const design::TStageDisplay stage = design::StageDisplay(status);
+  if (stage.ResetsProgress) {
+    scProgressBar.Resize(0, scProgressBar.Height());
+    lblPercent.Text = L"0%";
   }
-  lblStatus.Text = platform::Utf8ToWide(text);
+  lblStatus.Text = platform::Utf8ToWide(stage.Text);
   Invalidate();
 }
 
@@ -230,30 +218,23 @@ void TfmUpdaterMain::LayoutContent() {
 
   for (TContentLabel* label : {&lblTitle, &lblWait, &lblStatus, &lblPercent})
     label->Font = ProductFont(-DPIVal(label->FontHeight), label->Weight);
-  auto placeLine = [&](TContentLabel& label, int left, int top, int right) {
-    SetBounds(label, x + left, y + top, right - left, LineHeight(label));
+  const design::TContentPlaces places =
+      design::PlaceContent(panelWidth, [this](int value) { return DPIVal(value); });
+  auto placeLine = [&](TContentLabel& label, const design::TLinePlace& place) {
+    SetBounds(label, x + place.Left, y + place.Top, place.Width, LineHeight(label));
   };
-  const int right = panelWidth - DPIVal(design::kRightMargin);
-  const int percentLeft = right - DPIVal(design::kPercentWidth);
-  const int logoWidth = ImgLogo.Width(), logoHeight = ImgLogo.Height();
-  SetBounds(ImgLogo, x + DPIVal(design::kLogoLeft), y + DPIVal(design::kLogoTop), logoWidth,
-            logoHeight);
-  placeLine(lblTitle, DPIVal(design::kTextLeft), DPIVal(design::kTitleTop), right);
-  placeLine(lblWait, DPIVal(design::kTextLeft), DPIVal(design::kWaitTop), right);
-  placeLine(lblStatus, DPIVal(design::kStatusLeft), DPIVal(design::kStatusTop), percentLeft);
-  placeLine(lblPercent, percentLeft, DPIVal(design::kStatusTop), right);
+  SetBounds(ImgLogo, x + places.LogoLeft, y + places.LogoTop, ImgLogo.Width(), ImgLogo.Height());
+  placeLine(lblTitle, places.Title);
+  placeLine(lblWait, places.Wait);
+  placeLine(lblStatus, places.Status);
+  placeLine(lblPercent, places.Percent);
 
-  // The bar keeps its share of the track when the track changes width.
-  const int oldTrack = scProgressMain.Width();
-  const int track = std::max(0, panelWidth - 2 * DPIVal(design::kRightMargin));
-  const int height = DPIVal(design::kTrackHeight);
+  const int height = places.TrackHeight;
   const int radius = DPIVal(design::kTrackRadius);
-  SetBounds(scProgressMain, x + DPIVal(design::kRightMargin), y + DPIVal(design::kTrackTop), track,
-            height);
+  const int bar =
+      design::KeptBarWidth(scProgressBar.Width(), scProgressMain.Width(), places.TrackWidth);
+  SetBounds(scProgressMain, x + places.TrackLeft, y + places.TrackTop, places.TrackWidth, height);
   scProgressMain.Radius = radius;
-  const int bar = oldTrack > 0 && oldTrack != track
-                      ? static_cast<int>(int64_t{scProgressBar.Width()} * track / oldTrack)
-                      : scProgressBar.Width();
   SetBounds(scProgressBar, scProgressMain.Bounds.left, scProgressMain.Bounds.top, bar, height);
   scProgressBar.Radius = radius;
   Invalidate();

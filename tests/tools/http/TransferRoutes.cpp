@@ -6,6 +6,27 @@
 
 namespace testing_tools {
 
+namespace {
+
+// The Windows suites share one server for a whole run, and every answer held
+// back for a client that gave up would keep one of its threads until the
+// end: a hold ends with the server, once `done` holds, or after this long,
+// far longer than any suite waits for it.
+constexpr auto kLongestHold = std::chrono::seconds(10);
+
+template <class Done>
+void Hold(const TestServer& server, Done done) {
+  const auto until = std::chrono::steady_clock::now() + kLongestHold;
+  while (!done() && !server.stopping() && std::chrono::steady_clock::now() < until)
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+bool Never() {
+  return false;
+}
+
+}  // namespace
+
 TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
   auto& http = server.http();
   http.Get("/file", [this](const httplib::Request&, httplib::Response& res) {
@@ -48,8 +69,7 @@ TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
     res.set_content_provider(kBodySize, "application/octet-stream",
                              [this](size_t offset, size_t, httplib::DataSink& sink) {
                                if (offset == 0) return sink.write(body.data(), 100);
-                               while (!server_.stopping())
-                                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                               Hold(server_, Never);
                                return false;
                              });
   });
@@ -69,8 +89,7 @@ TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
     res.set_content_provider(kBodySize, "application/octet-stream",
                              [this, generation](size_t offset, size_t, httplib::DataSink& sink) {
                                if (offset == kBodySize / 2)
-                                 while (releases.load() == generation && !server_.stopping())
-                                   std::this_thread::sleep_for(std::chrono::milliseconds(5));
+                                 Hold(server_, [&] { return releases.load() != generation; });
                                std::this_thread::sleep_for(std::chrono::milliseconds(2));
                                return sink.write(body.data() + offset, 1000);
                              });
@@ -107,8 +126,7 @@ TransferRoutes::TransferRoutes(TestServer& server) : server_(server) {
   http.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
     res.set_content_provider(kSlowSize, "application/octet-stream",
                              [this](size_t, size_t, httplib::DataSink&) {
-                               while (!server_.stopping())
-                                 std::this_thread::sleep_for(std::chrono::milliseconds(10));
+                               Hold(server_, Never);
                                return false;
                              });
   });

@@ -39,13 +39,19 @@ void Share(TestServer& server) {
   server.http().new_task_queue = [] { return new httplib::ThreadPool(64); };
 }
 
-void ServeTls(TestServer& server) {
+// `plain` is the plain server's GET /file, where "/downgrade" sends.
+void ServeTls(TestServer& server, const std::string& plain) {
   Share(server);
   server.http().Get("/patch.zip", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("PK-payload", "application/zip");
   });
   server.http().Get("/a", [](const httplib::Request&, httplib::Response& res) {
     res.set_content("secure", "text/plain");
+  });
+  server.http().Get(
+      "/hop", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/a"); });
+  server.http().Get("/downgrade", [plain](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(plain);
   });
   server.start();
 }
@@ -70,9 +76,9 @@ int Serve(const std::string& folder, int ready) {
   plain.start();
   RawServer raw{RawServer::EchoRequests{}};
   TestServer tls(tlsFiles.certFile, tlsFiles.keyFile);
-  ServeTls(tls);
+  ServeTls(tls, plain.url("/file"));
   TestServer self(selfFiles.certFile, selfFiles.keyFile);
-  ServeTls(self);
+  ServeTls(self, plain.url("/file"));
 
   const std::string list = folder + "/servers.txt";
   {

@@ -1,6 +1,7 @@
 #include "tests/tools/http/TestCertificates.h"
 #include "tests/tools/http/TestServer.h"
 #include "tests/unit/http/TransferFixture.h"
+#include "tests/unit/http/TransferServers.h"
 
 namespace {
 
@@ -81,6 +82,54 @@ TEST(Tls, UseSslStaysOnForLaterPlainUrls) {
   ASSERT_TRUE(RunToEnd(http, second));
   EXPECT_TRUE(second.success);
   EXPECT_EQ(http.ReturnStr(), "secure");
+}
+
+// A redirection is followed to another TLS address, never into the clear:
+// the server's proof of who it is would not cover what a plain request
+// fetches.
+TEST(Tls, RedirectsNeverLeaveTls) {
+  testing_tools::TempDir dir;
+  TestAuthority authority(dir.path());
+  const CertificateFiles certificate = authority.Issue("good", "IP:127.0.0.1");
+  TransferServers plain;
+  testing_tools::TestServer server(certificate.certFile, certificate.keyFile);
+  server.http().Get("/a", [](const httplib::Request&, httplib::Response& res) {
+    res.set_content("secure", "text/plain");
+  });
+  server.http().Get("/hop", [&server](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(server.url("/a"));
+  });
+  server.http().Get("/downgrade", [&plain](const httplib::Request&, httplib::Response& res) {
+    res.set_redirect(plain.url("/file"));
+  });
+  server.start();
+
+  const struct {
+    const char* path;
+    bool success;
+  } cases[] = {
+      {"/hop", true},
+      {"/downgrade", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const int servedBefore = plain.served();
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    http.SetCACertFile(authority.caFile());
+    http.SetMethod("GET");
+    http.SetURL(server.url(c.path));
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_EQ(outcome.success, c.success);
+    if (c.success) {
+      EXPECT_EQ(http.ReturnStr(), "secure");
+    } else {
+      EXPECT_EQ(http.StatusCode(), "302");
+      EXPECT_TRUE(http.ReturnStr().empty());
+      EXPECT_EQ(plain.served(), servedBefore);
+    }
+  }
 }
 
 }  // namespace

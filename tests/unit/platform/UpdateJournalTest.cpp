@@ -147,6 +147,28 @@ TEST_F(Journal, ACommitCutShortIsFinishedNotRolledBack) {
   EXPECT_TRUE(TemporaryLeftovers(dir_.path()).empty());
 }
 
+// Once the commit mark is on the disk the update has landed: an original
+// that cannot be deleted then stays with the journal, for the next start.
+TEST_F(Journal, AnOriginalThatCannotBeDeletedAfterTheMarkIsLeftForTheNextStart) {
+  auto journal = Begin(app_);
+  ASSERT_TRUE(Pass(*journal, app_, "1"));
+  const auto backups = Named(app_, ".updater-orig.");
+  ASSERT_FALSE(backups.empty());
+  std::string why;
+  bool possible = true;
+  auto kept = Undeletable(app_ + "/" + backups[0], scratch_.path(), &why, &possible);
+  if (!possible) GTEST_SKIP() << why;
+  ASSERT_TRUE(kept) << why;
+  EXPECT_TRUE(journal->Commit());
+  EXPECT_EQ(WithoutJournal(ReadFolderState(app_)), NewTree("1"));
+  EXPECT_FALSE(Named(app_, ".updater-journal.").empty());
+
+  kept.reset();
+  platform::RecoverInterruptedUpdates(app_);
+  EXPECT_EQ(ReadFolderState(app_), NewTree("1"));
+  EXPECT_TRUE(TemporaryLeftovers(dir_.path()).empty());
+}
+
 // Two transactions on one installation would undo each other's files: a
 // second waits (its attempt fails) until the first has ended, and a start
 // recovering meanwhile touches nothing of it.

@@ -51,6 +51,14 @@ std::unique_ptr<testing_tools::StartedProgram> StartReady(
     const std::string& program, const std::vector<std::string>& args, const std::string& folder,
     const std::string& ready, const std::string& expected, std::string* why);
 
+// Keeps the file `path` from being deleted while the result lives: on
+// Windows a program (a copy of the fake main application made in `scratch`)
+// holds it open without sharing, as a running program holds its own files;
+// on Linux it is immutable. Null, with `why`, when that failed; `possible`
+// false when this system or file system has no way to.
+std::shared_ptr<void> Undeletable(const std::string& path, const std::string& scratch,
+                                  std::string* why, bool* possible);
+
 // The suites' child program (writer_child.cpp) built beside them.
 std::string WriterChildPath();
 

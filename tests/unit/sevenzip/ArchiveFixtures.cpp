@@ -7,6 +7,7 @@
 #include <random>
 #include <stdexcept>
 
+#include "platform/Paths.h"
 #include "sevenzip/SevenZip.h"
 #include "tests/tools/Utf8Path.h"
 
@@ -80,6 +81,21 @@ std::vector<std::string> Tree(const std::string& dir) {
   }
   std::sort(entries.begin(), entries.end());
   return entries;
+}
+
+std::string Native(const std::string& path) {
+  std::string native = path;
+  std::replace(native.begin(), native.end(), '/', platform::kPathSeparator);
+  return native;
+}
+
+std::string ConstructionError(const std::vector<std::string>& candidates) {
+  try {
+    TSevenZip z(candidates);
+  } catch (const sevenzip::ECodecLibraryError& e) {
+    return e.what();
+  }
+  return "(constructed)";
 }
 
 void RecordMessages(TSevenZip& z, std::vector<std::string>& messages) {

@@ -25,6 +25,12 @@ int64_t SizeOf(const std::string& path);
 // Every entry below `dir`, relative with '/' between the parts, sorted,
 // folders with a trailing '/'.
 std::vector<std::string> Tree(const std::string& dir);
+// `path` with every '/' made the platform's separator, as the component's
+// routines want it.
+std::string Native(const std::string& path);
+// What constructing the component with `candidates` throws, or
+// "(constructed)".
+std::string ConstructionError(const std::vector<std::string>& candidates);
 // Keeps what `z` reports from now on in `messages`, each as
 // "<code> <text> <file>".
 void RecordMessages(TSevenZip& z, std::vector<std::string>& messages);

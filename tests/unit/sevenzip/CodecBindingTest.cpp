@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include "ArchiveFixtures.h"
 #include "sevenzip/InterfacedObject.h"
 #include "sevenzip/SevenZip.h"
 
 namespace {
 
 using namespace sevenzip;
+using sevenzip_test::ConstructionError;
+using sevenzip_test::Native;
 
 TEST(CodecBinding, ConstructionLoadsTheInstalledCodecWithDefaults) {
   TSevenZip z;
@@ -55,6 +58,16 @@ TEST(InterfacedObject, CountsReferencesAndAnswersDeclaredInterfaces) {
   EXPECT_FALSE(destroyed);
   EXPECT_EQ(probe->Release(), 0u);
   EXPECT_TRUE(destroyed);
+}
+
+TEST(CodecBinding, LibrariesWithoutCreateObjectOrA7zHandlerAreRefused) {
+  const std::string name = kCodecLibraryName;
+  EXPECT_EQ(
+      ConstructionError({Native(FAKE_CODEC_NO_CREATE)}),
+      "Could not load CreateObject function from " + name + "\r\nPerhaps " + name + " not found");
+  const std::string noHandler = Native(FAKE_CODEC_NO_HANDLER);
+  EXPECT_EQ(ConstructionError({noHandler}),
+            "Could not create the 7z archive handler of " + noHandler);
 }
 
 TEST(CodecBinding, MessagesAreIndexedByCode) {

@@ -112,4 +112,21 @@ TEST(SnapToEdges, PullsAWindowWithinTenPixelsOntoTheWorkAreasEdges) {
         << c.wanted.Left << "," << c.wanted.Top;
 }
 
+TEST(RestoredUnderPointer, KeepsThePointersShareOfTheWidthAndItsVerticalTravel) {
+  struct Case {
+    const char* what;
+    TScreenRect maximized;
+    TScreenPoint start, pointer, expected;
+  } const cases[] = {
+      {"grabbed in the middle", kWorkArea, {960, 10}, {970, 30}, {770, 20}},
+      // 1900 / 1920 of 400 is 395.8, rounded to the nearest pixel.
+      {"grabbed near the right end", kWorkArea, {1900, 10}, {1900, 10}, {1504, 0}},
+      {"on a second monitor", {1920, 0, 1280, 1024}, {2560, 5}, {2600, 50}, {2400, 45}},
+      {"dragged upwards", {0, 100, 1920, 940}, {480, 110}, {480, 104}, {380, 94}},
+      {"of no width: the middle", {0, 0, 0, 0}, {0, 0}, {300, 7}, {100, 7}},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(RestoredUnderPointer(c.maximized, 400, c.start, c.pointer), c.expected) << c.what;
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 // certified by the authority that CTest put into the prefix's machine ROOT
 // store, the "self" one by nobody.
 #include "tests/unit/http/TransferFixture.h"
+#include "tests/unit/http/TransferServers.h"
 #include "tests/unit/http/win32/HostServers.h"
 
 namespace {
@@ -60,6 +61,38 @@ TEST(Tls, UseSslStaysOnForLaterPlainUrls) {
   ASSERT_TRUE(RunToEnd(http, second));
   EXPECT_TRUE(second.success);
   EXPECT_EQ(http.ReturnStr(), "secure");
+}
+
+// A redirection is followed to another TLS address, never into the clear:
+// the server's proof of who it is would not cover what a plain request
+// fetches. "/downgrade" sends to the plain server's GET /file.
+TEST(Tls, RedirectsNeverLeaveTls) {
+  TransferServers plain;
+  const struct {
+    const char* path;
+    bool success;
+  } cases[] = {
+      {"/hop", true},
+      {"/downgrade", false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.path);
+    const int servedBefore = plain.served();
+    TQVHTTP http;
+    Outcome outcome;
+    Watch(http, outcome);
+    http.SetMethod("GET");
+    http.SetURL(Url("https", "tls", c.path));
+    ASSERT_TRUE(RunToEnd(http, outcome));
+    EXPECT_EQ(outcome.success, c.success);
+    if (c.success) {
+      EXPECT_EQ(http.ReturnStr(), "secure");
+    } else {
+      EXPECT_EQ(http.StatusCode(), "302");
+      EXPECT_TRUE(http.ReturnStr().empty());
+      EXPECT_EQ(plain.served(), servedBefore);
+    }
+  }
 }
 
 }  // namespace

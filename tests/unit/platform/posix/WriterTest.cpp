@@ -3,7 +3,6 @@
 #include <signal.h>
 #include <sys/resource.h>
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "platform/ConfinedFolder.h"
@@ -87,26 +86,6 @@ TEST_F(Journal, ARecordCutShortIsRemovedBeforeTheNextOne) {
   folder.reset();
   ASSERT_TRUE(journal->Rollback());
   ExpectOldTree();
-}
-
-// Once the commit mark is on the disk the update has landed: originals that
-// cannot be deleted then stay with the journal, for the next start.
-TEST_F(Journal, OriginalsThatCannotBeDeletedAfterTheMarkAreLeftForTheNextStart) {
-  auto journal = Begin(app_);
-  ASSERT_TRUE(Pass(*journal, app_, "1"));
-  const auto backups = Named(app_, ".updater-orig.");
-  ASSERT_FALSE(backups.empty());
-  const std::string stuck = app_ + "/" + backups[0];
-  if (std::system(("chattr +i '" + stuck + "' 2>/dev/null").c_str()) != 0)
-    GTEST_SKIP() << "no immutable files here";
-  EXPECT_TRUE(journal->Commit());
-  std::system(("chattr -i '" + stuck + "'").c_str());
-  EXPECT_EQ(WithoutJournal(ReadFolderState(app_)), NewTree("1"));
-  EXPECT_FALSE(Named(app_, ".updater-journal.").empty());
-
-  platform::RecoverInterruptedUpdates(app_);
-  EXPECT_EQ(ReadFolderState(app_), NewTree("1"));
-  EXPECT_TRUE(testing_tools::TemporaryLeftovers(dir_.path()).empty());
 }
 
 }  // namespace

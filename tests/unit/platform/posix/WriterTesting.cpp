@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
+#include <utility>
+
 namespace writer_testing {
 
 uint32_t ModeOf(const std::string& path) {
@@ -39,6 +42,21 @@ std::string Identity(const std::string& path) {
 
 bool MakeLink(const std::string& link, const std::string& target, bool folder) {
   return ::symlink(target.c_str(), link.c_str()) == 0;
+}
+
+std::shared_ptr<void> Undeletable(const std::string& path, const std::string&, std::string* why,
+                                  bool* possible) {
+  struct Immutable {
+    explicit Immutable(std::string quoted) : quoted(std::move(quoted)) {}
+    ~Immutable() { std::system(("chattr -i " + quoted).c_str()); }
+    const std::string quoted;
+  };
+  const std::string quoted = "'" + path + "'";
+  if (std::system(("chattr +i " + quoted + " 2>/dev/null").c_str()) == 0)
+    return std::make_shared<Immutable>(quoted);
+  *why = "no immutable files here";
+  *possible = false;
+  return nullptr;
 }
 
 }  // namespace writer_testing

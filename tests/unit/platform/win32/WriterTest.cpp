@@ -12,7 +12,6 @@
 #include "platform/FolderWalk.h"
 #include "platform/Temporaries.h"
 #include "platform/UpdateJournal.h"
-#include "tests/tools/FakeMain.h"
 #include "tests/tools/win32/Wine.h"
 #include "tests/unit/platform/ConfinedFolderTesting.h"
 #include "tests/unit/platform/JournalFixture.h"
@@ -26,19 +25,14 @@ using testing_tools::ReadFolderState;
 using testing_tools::TempDir;
 using namespace writer_testing;
 
-// A copy of the fake main application holding `path` open without sharing,
-// as a running program holds its own files.
-std::unique_ptr<testing_tools::StartedProgram> Holding(const TempDir& scratch,
-                                                       const std::string& path) {
-  const std::string holder = scratch / "holder.exe";
-  std::filesystem::copy_file(Native(testing_tools::FakeMainPath()), Native(holder),
-                             std::filesystem::copy_options::overwrite_existing);
-  Write(holder + ".hold", path + "\n");
-  std::filesystem::remove(Native(holder + ".holding"));
+// A program holding `path` open without sharing, as a running program
+// holds its own files (Undeletable's Windows form).
+std::shared_ptr<void> Holding(const TempDir& scratch, const std::string& path) {
   std::string why;
-  auto child = StartReady(holder, {}, scratch.path(), holder + ".holding", "1", &why);
-  EXPECT_TRUE(child) << why;
-  return child;
+  bool possible = true;
+  auto held = Undeletable(path, scratch.path(), &why, &possible);
+  EXPECT_TRUE(held) << why;
+  return held;
 }
 
 TEST(SplitEntryPath, WhatWindowsReadsAsAnotherPlaceOrAnotherNameIsRefused) {
@@ -148,25 +142,6 @@ TEST_F(Journal, AFileAnotherProgramHoldsFailsThePassAndTheRollbackIsExact) {
   ASSERT_TRUE(journal->Rollback());
   holder.reset();
   ExpectOldTree();
-}
-
-// Once the commit mark is on the disk the update has landed: an original
-// that a running program holds stays with the journal, for the next start.
-TEST_F(Journal, AnOriginalAnotherProgramHoldsIsLeftForTheNextStart) {
-  auto journal = Begin(app_);
-  ASSERT_TRUE(Pass(*journal, app_, "1"));
-  const auto backups = Named(app_, ".updater-orig.");
-  ASSERT_FALSE(backups.empty());
-  auto holder = Holding(scratch_, app_ + "/" + backups[0]);
-  ASSERT_TRUE(holder);
-  EXPECT_TRUE(journal->Commit());
-  EXPECT_EQ(WithoutJournal(ReadFolderState(app_)), NewTree("1"));
-  EXPECT_FALSE(Named(app_, ".updater-journal.").empty());
-
-  holder.reset();
-  platform::RecoverInterruptedUpdates(app_);
-  EXPECT_EQ(ReadFolderState(app_), NewTree("1"));
-  EXPECT_TRUE(testing_tools::TemporaryLeftovers(dir_.path()).empty());
 }
 
 // Wine 8 follows a Unix symbolic link even when asked to open the link

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/Text.h"
+#include "tests/tools/FakeMain.h"
 
 namespace writer_testing {
 
@@ -100,6 +101,17 @@ bool MakeLink(const std::string& link, const std::string& target, bool folder) {
   CloseHandle(entry);
   if (!made) RemoveDirectoryW(name.c_str());
   return made;
+}
+
+std::shared_ptr<void> Undeletable(const std::string& path, const std::string& scratch,
+                                  std::string* why, bool* possible) {
+  *possible = true;
+  const std::string holder = scratch + "\\holder.exe";
+  std::filesystem::copy_file(Native(testing_tools::FakeMainPath()), Native(holder),
+                             std::filesystem::copy_options::overwrite_existing);
+  Write(holder + ".hold", path + "\n");
+  std::filesystem::remove(Native(holder + ".holding"));
+  return StartReady(holder, {}, scratch, holder + ".holding", "1", why);
 }
 
 }  // namespace writer_testing

@@ -11,6 +11,7 @@
 #include <stdexcept>
 
 #include "ArchiveFixtures.h"
+#include "CreationFixture.h"
 #include "PosixFixtures.h"
 #include "sevenzip/FileNames.h"
 #include "sevenzip/SevenZip.h"
@@ -29,45 +30,13 @@ std::string Upper(std::string s) {
   return s;
 }
 
-class Creation : public testing::Test {
- protected:
-  void SetUp() override {
-    RecordMessages(z, messages);
-    WriteFile(dir / "src/a.txt", "alpha");
-    WriteFile(dir / "src/B.TXT", "capital");
-    WriteFile(dir / "src/notes.md", "notes");
-    WriteFile(dir / "src/sub/c.txt", "gamma");
-    WriteFile(dir / "src/sub/deeper/d.txt", "delta");
-    WriteFile(dir / "src/sub/deeper/e.bin", "epsilon");
-  }
-  // Adds `entries` into dir/<archive>; returns Add's result.
-  int32_t AddAll(const std::string& archive, const std::vector<std::string>& entries) {
-    z.SetSZFileName(dir / archive);
-    z.Files().Clear();
-    for (const std::string& e : entries) z.Files().AddString(e);
-    return z.Add();
-  }
-  // Stored names as our own List sees them, sorted.
-  std::vector<std::string> Names(const std::string& archive) {
-    z.SetSZFileName(dir / archive);
-    z.List();
-    std::vector<std::string> names = z.Files().WStrings;
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-  // `7z l -slt` of an archive.
-  std::string Technical(const std::string& archive, const std::string& password = "") {
-    std::string out;
-    std::vector<std::string> args = {"l", "-slt", archive};
-    args.push_back("-p" + password);
-    RunProgram("7z", args, dir.path(), &out);
-    return out;
-  }
-
-  TempDir dir;
-  TSevenZip z;
-  std::vector<std::string> messages;
-};
+// `7z l -slt` of an archive in `folder`.
+std::string Technical(const std::string& folder, const std::string& archive,
+                      const std::string& password = "") {
+  std::string out;
+  RunProgram("7z", {"l", "-slt", archive, "-p" + password}, folder, &out);
+  return out;
+}
 
 TEST_F(Creation, ArchivesRoundTripThroughThe7zCommandAndOurExtraction) {
   WriteFile(dir / "src/empty.txt", "");
@@ -87,7 +56,7 @@ TEST_F(Creation, ArchivesRoundTripThroughThe7zCommandAndOurExtraction) {
   EXPECT_EQ(z.AddRootDir(), Upper(dir / "src/"));
 
   EXPECT_EQ(Run7z({"t", "x.7z"}, dir.path()), 0);
-  const std::string listing = Technical("x.7z");
+  const std::string listing = Technical(dir.path(), "x.7z");
   EXPECT_NE(listing.find("Path = sub/deeper/d.txt"), std::string::npos) << listing;
   EXPECT_NE(listing.find("Path = 한글.txt"), std::string::npos);
   EXPECT_EQ(listing.find("Path = /"), std::string::npos);
@@ -112,35 +81,6 @@ TEST_F(Creation, ArchivesRoundTripThroughThe7zCommandAndOurExtraction) {
     EXPECT_EQ(Mode(out + "/bin/run.sh"), 0755u);
     EXPECT_EQ(Mode(out + "/a.txt"), 0600u);
   }
-}
-
-TEST_F(Creation, StarPatternsPickFilesByTheirExactExtension) {
-  struct Case {
-    std::string name;
-    std::string entry;
-    AddOpts options;
-    std::vector<std::string> stored;
-  } cases[] = {
-      {"txt", "/*.txt", 0, {"a.txt", "sub/"}},  // folders are items, not scanned
-      {"txt-recursive",
-       "/*.txt",
-       AddRecurseDirs,
-       {"a.txt", "sub/", "sub/c.txt", "sub/deeper/", "sub/deeper/d.txt"}},
-      {"capitals", "/*.TXT", 0, {"B.TXT", "sub/"}},
-      {"all", "/*.*", 0, {"B.TXT", "a.txt", "notes.md", "sub/"}},
-      {"only-names",
-       "/*.*",
-       AddRecurseDirs | AddStoreOnlyFilename,
-       {"B.TXT", "a.txt", "c.txt", "d.txt", "e.bin", "notes.md"}},
-  };
-  z.SetAddRootDir(dir / "src");
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    z.SetAddOptions(c.options);
-    ASSERT_EQ(AddAll(c.name + ".7z", {dir / "src" + c.entry}), 0);
-    EXPECT_EQ(Names(c.name + ".7z"), c.stored);
-  }
-  EXPECT_TRUE(messages.empty());
 }
 
 TEST_F(Creation, ALinkedFileIsStoredAsItsContentAndALinkedFolderIsLeftOut) {
@@ -169,37 +109,6 @@ TEST_F(Creation, NamesWithoutARootLoseOnlyTheLeadingSeparator) {
   EXPECT_EQ(Names("y.7z"), (std::vector<std::string>{"renamed/a.txt"}));
 }
 
-TEST_F(Creation, TheRootFolderNamedItselfMakesNoNamelessItem) {
-  z.SetAddRootDir(dir / "src");
-  ASSERT_EQ(AddAll("x.7z", {dir / "src", dir / "src/", dir / "src/a.txt"}), 0);
-  EXPECT_EQ(Names("x.7z"), (std::vector<std::string>{"a.txt"}));
-  z.SetExtrBaseDir(dir / "out");
-  z.Files().Clear();
-  EXPECT_EQ(z.Extract(false), 0);
-  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"a.txt"}));
-  EXPECT_TRUE(messages.empty());
-  // Nothing but the root: nothing to add.
-  EXPECT_EQ(AddAll("y.7z", {dir / "src"}), -1);
-  EXPECT_EQ(z.ErrCode(), kErrNoFilesToAdd);
-}
-
-TEST_F(Creation, AnExceptionFromANameHandlerReachesTheCaller) {
-  z.OnSetAddName = [](TSevenZip*, uint32_t, std::string&) {
-    throw std::runtime_error("from the handler");
-  };
-  EXPECT_THROW(AddAll("x.7z", {dir / "src/a.txt"}), std::runtime_error);
-  EXPECT_FALSE(Exists(dir / "x.7z"));  // nothing half-made is left
-  z.OnSetAddName = nullptr;
-  EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);
-}
-
-TEST_F(Creation, NothingToAddIsReported) {
-  EXPECT_EQ(AddAll("x.7z", {dir / "src/missing.txt", dir / "nothing/*.none"}), -1);
-  EXPECT_EQ(z.ErrCode(), kErrNoFilesToAdd);
-  EXPECT_EQ(messages, (std::vector<std::string>{"10 No files to add "}));
-  EXPECT_FALSE(Exists(dir / "x.7z"));
-}
-
 TEST_F(Creation, SettingsReachTheCodec) {
   WriteFile(dir / "src/text.txt", std::string(100000, 'x'));
   struct Case {
@@ -225,7 +134,7 @@ TEST_F(Creation, SettingsReachTheCodec) {
     z.SetAddOptions(c.options);
     z.SetLZMAStrength(c.dictionary);
     ASSERT_EQ(AddAll(c.name + ".7z", {dir / "src/text.txt", dir / "src/a.txt"}), 0);
-    const std::string listing = Technical(c.name + ".7z");
+    const std::string listing = Technical(dir.path(), c.name + ".7z");
     EXPECT_NE(listing.find(c.expected), std::string::npos) << listing;
     EXPECT_EQ(Run7z({"t", c.name + ".7z"}, dir.path()), 0);
   }
@@ -239,9 +148,9 @@ TEST_F(Creation, EncryptedNamesNeedThePassword) {
   z.SetAddOptions(0);
   ASSERT_EQ(AddAll("data.7z", {dir / "src/a.txt"}), 0);
 
-  EXPECT_EQ(Technical("hidden.7z", "wrong").find("Path = a.txt"), std::string::npos);
-  EXPECT_NE(Technical("hidden.7z", "secret").find("Path = a.txt"), std::string::npos);
-  EXPECT_NE(Technical("data.7z", "wrong").find("Path = a.txt"), std::string::npos);
+  EXPECT_EQ(Technical(dir.path(), "hidden.7z", "wrong").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Technical(dir.path(), "hidden.7z", "secret").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Technical(dir.path(), "data.7z", "wrong").find("Path = a.txt"), std::string::npos);
   EXPECT_NE(Run7z({"t", "data.7z", "-pwrong"}, dir.path()), 0);
   EXPECT_EQ(Run7z({"t", "data.7z", "-psecret"}, dir.path()), 0);
 
@@ -254,7 +163,7 @@ TEST_F(Creation, EncryptedNamesNeedThePassword) {
   z.SetPassword("");
   z.SetAddOptions(AddEncryptFilename);
   ASSERT_EQ(AddAll("open.7z", {dir / "src/a.txt"}), 0);
-  EXPECT_NE(Technical("open.7z").find("Path = a.txt"), std::string::npos);
+  EXPECT_NE(Technical(dir.path(), "open.7z").find("Path = a.txt"), std::string::npos);
 }
 
 TEST_F(Creation, VolumesAreWrittenAndNamed) {
@@ -273,24 +182,6 @@ TEST_F(Creation, VolumesAreWrittenAndNamed) {
   z.Files().Clear();
   EXPECT_EQ(z.Extract(false), 0);
   EXPECT_TRUE(ReadFile(dir / "ours/payload.bin") == Noise(2'500'000, 9)) << "content differs";
-}
-
-TEST_F(Creation, CancelFromAProgressHandlerStopsAndLeavesNoArchive) {
-  WriteFile(dir / "src/payload.bin", Noise(3'000'000, 10));
-  z.SetAddRootDir(dir / "src");
-  z.OnProgress = [](TSevenZip* sender, const std::string&, int64_t position, int64_t) {
-    if (position > 0) sender->Cancel();
-  };
-  const int32_t result = AddAll("x.7z", {dir / "src/payload.bin"});
-  EXPECT_NE(result, 0);
-  EXPECT_NE(result, -1);
-  EXPECT_EQ(z.ErrCode(), kErrUserCanceled);
-  ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages[0], "6 User canceled operation " + (dir / "src/payload.bin"));
-  EXPECT_FALSE(Exists(dir / "x.7z"));
-  EXPECT_EQ(TemporaryLeftovers(dir.path()), std::vector<std::string>{});
-  z.OnProgress = nullptr;
-  EXPECT_EQ(AddAll("x.7z", {dir / "src/a.txt"}), 0);  // the flag was cleared
 }
 
 TEST_F(Creation, ProgressNamesEachFileWithItsSizeAndCountsTheWholePass) {

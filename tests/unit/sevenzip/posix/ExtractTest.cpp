@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "ArchiveFixtures.h"
+#include "ExtractionFixture.h"
 #include "PosixFixtures.h"
 #include "platform/UpdateJournal.h"
 #include "sevenzip/SevenZip.h"
@@ -18,25 +19,22 @@ namespace {
 using namespace sevenzip_test;
 using testing_tools::TempDir;
 
-class Extraction : public testing::Test {
- protected:
-  void SetUp() override { RecordMessages(z, messages); }
-  // Packs `names` from dir/src into dir/<archive> with the 7z command.
-  void Pack(const std::string& archive, std::vector<std::string> args,
+// Packs `names` from dir/src into dir/<archive> with the 7z command.
+void Pack7z(const TempDir& dir, const std::string& archive, std::vector<std::string> args,
             const std::vector<std::string>& names) {
-    args.insert(args.begin(), {"a", dir / archive});
-    args.insert(args.end(), names.begin(), names.end());
-    ASSERT_EQ(Run7z(args, dir / "src"), 0);
-  }
-  void Use(const std::string& archive, const std::string& base) {
-    z.SetSZFileName(dir / archive);
-    z.SetExtrBaseDir(base);
-  }
+  args.insert(args.begin(), {"a", dir / archive});
+  args.insert(args.end(), names.begin(), names.end());
+  ASSERT_EQ(Run7z(args, dir / "src"), 0);
+}
 
-  TempDir dir;
-  TSevenZip z;
-  std::vector<std::string> messages;
-};
+}  // namespace
+
+void sevenzip_test::Extraction::Pack(const std::string& archive,
+                                     const std::vector<std::string>& names) {
+  Pack7z(dir, archive, {"-ms=off"}, names);
+}
+
+namespace {
 
 TEST_F(Extraction, TheUpdaterRoadReplacesFilesCreatesFoldersAndKeepsTimesAndModes) {
   WriteFile(dir / "src/top.txt", "new top");
@@ -47,7 +45,7 @@ TEST_F(Extraction, TheUpdaterRoadReplacesFilesCreatesFoldersAndKeepsTimesAndMode
   WriteFile(dir / "src/한글 이름.txt", "korean");
   SetMTime(dir / "src/top.txt", 1'300'000'000);
   SetMTime(dir / "src/bin/tool", 86400 * 2);  // a reproducible build's 1970 date
-  Pack("patch.7z", {}, {"top.txt", "bin", "lib", "empty.txt", "한글 이름.txt"});
+  Pack7z(dir, "patch.7z", {}, {"top.txt", "bin", "lib", "empty.txt", "한글 이름.txt"});
 
   WriteFile(dir / "app/top.txt", "old top, longer than the new one");
   WriteFile(dir / "app/keep.cfg", "mine");
@@ -76,7 +74,7 @@ TEST_F(Extraction, ThroughAJournalEveryChangeIsUndoneByRollback) {
   WriteFile(dir / "src/bin/tool", "new tool");
   WriteFile(dir / "src/lib/deep/data.bin", Noise(100000, 9));
   WriteFile(dir / "src/moved.txt", "moved by the application");
-  Pack("patch.7z", {}, {"top.txt", "bin", "lib", "moved.txt"});
+  Pack7z(dir, "patch.7z", {}, {"top.txt", "bin", "lib", "moved.txt"});
 
   WriteFile(dir / "app/top.txt", "old top");
   WriteFile(dir / "app/bin/tool", "old tool");
@@ -116,7 +114,7 @@ TEST_F(Extraction, ALinkBecomesAPlainFileAndNoItemGetsMoreThanItsBitsUnderTheUma
   WriteFile(dir / "src/set-id", "x");
   chmod((dir / "src/open.sh").c_str(), 0777);
   chmod((dir / "src/set-id").c_str(), 06755);
-  Pack("x.7z", {"-snl"}, {"link", "open.sh", "set-id"});
+  Pack7z(dir, "x.7z", {"-snl"}, {"link", "open.sh", "set-id"});
   Use("x.7z", dir / "out");
   z.SetExtractOptions(ExtractOverwrite);
   EXPECT_EQ(z.Extract(false), 0);
@@ -127,23 +125,10 @@ TEST_F(Extraction, ALinkBecomesAPlainFileAndNoItemGetsMoreThanItsBitsUnderTheUma
   EXPECT_EQ(Mode(dir / "out/set-id"), 0755u);
 }
 
-TEST_F(Extraction, AnEmptyBaseFolderMeansTheCurrentFolder) {
-  WriteFile(dir / "src/sub/a.txt", "a");
-  Pack("x.7z", {}, {"sub"});
-  std::filesystem::create_directories(dir / "cwd");
-  const std::filesystem::path before = std::filesystem::current_path();
-  std::filesystem::current_path(dir / "cwd");
-  Use("x.7z", "");
-  const int32_t result = z.Extract(false);
-  std::filesystem::current_path(before);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(ReadFile(dir / "cwd/sub/a.txt"), "a");
-}
-
 TEST_F(Extraction, ExistingFilesAreSkippedUnlessOverwriteIsAllowed) {
   WriteFile(dir / "src/a.txt", "new a");
   WriteFile(dir / "src/b.txt", "new b");
-  Pack("x.7z", {}, {"a.txt", "b.txt"});
+  Pack7z(dir, "x.7z", {}, {"a.txt", "b.txt"});
   WriteFile(dir / "out/a.txt", "old a");
   WriteFile(dir / "out/b.txt", "old b");
   Use("x.7z", dir / "out");
@@ -163,78 +148,10 @@ TEST_F(Extraction, ExistingFilesAreSkippedUnlessOverwriteIsAllowed) {
   EXPECT_TRUE(messages.empty());
 }
 
-TEST_F(Extraction, NoPathPutsEveryFileIntoTheBaseFolder) {
-  WriteFile(dir / "src/one/same.txt", "first");
-  WriteFile(dir / "src/two/same.txt", "second");
-  WriteFile(dir / "src/two/other.txt", "other");
-  Pack("x.7z", {}, {"one", "two"});
-  Use("x.7z", dir / "out");
-  z.SetExtractOptions(ExtractNoPath | ExtractOverwrite);
-  EXPECT_EQ(z.Extract(false), 0);
-  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"one/", "other.txt", "same.txt", "two/"}));
-  EXPECT_EQ(ReadFile(dir / "out/same.txt"), "second");
-}
-
-TEST_F(Extraction, AHandlerCanSendAnItemElsewhere) {
-  WriteFile(dir / "src/a.txt", "a");
-  WriteFile(dir / "src/b.txt", "b");
-  Pack("x.7z", {}, {"a.txt", "b.txt"});
-  Use("x.7z", dir / "out");
-  z.OnSetExtractName = [&](TSevenZip*, uint32_t, std::string& name) {
-    if (name.ends_with("b.txt")) name = dir / "elsewhere/deeper/b.txt";
-  };
-  EXPECT_EQ(z.Extract(false), 0);
-  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"a.txt"}));
-  EXPECT_EQ(ReadFile(dir / "elsewhere/deeper/b.txt"), "b");
-}
-
-TEST_F(Extraction, SelectionByIndexAndByPathInAnyLetterCase) {
-  WriteFile(dir / "src/a.txt", "a");
-  WriteFile(dir / "src/Sub/B.txt", "b");
-  WriteFile(dir / "src/c.txt", "c");
-  Pack("x.7z", {"-ms=off"}, {"a.txt", "Sub", "c.txt"});
-  Use("x.7z", dir / "out");
-  ASSERT_EQ(z.List(), 4);
-  const int32_t c = z.GetIndexByFilename("c.txt");
-  ASSERT_GE(c, 0);
-
-  struct Case {
-    std::vector<std::string> selection;
-    int32_t result;
-    std::vector<std::string> written;
-  } cases[] = {
-      {{std::to_string(c)}, 0, {"c.txt"}},
-      {{"sub/b.TXT"}, 0, {"Sub/", "Sub/B.txt"}},
-      {{"c.txt", "A.TXT"}, 0, {"a.txt", "c.txt"}},
-      {{"4"}, -1, {}},  // the item count itself is out of range
-      {{"-1"}, -1, {}},
-      {{"a.txt", "no/such/item"}, -1, {}},
-  };
-  for (const Case& each : cases) {
-    SCOPED_TRACE(each.selection.back());
-    std::filesystem::remove_all(dir / "out");
-    messages.clear();
-    z.Files().Clear();
-    for (const std::string& s : each.selection) z.Files().AddString(s);
-    int64_t announced = -1;
-    z.OnPreProgress = [&](TSevenZip*, int64_t total) { announced = total; };
-    EXPECT_EQ(z.Extract(false), each.result);
-    if (each.result == 0) {
-      EXPECT_EQ(Tree(dir / "out"), each.written);
-      EXPECT_EQ(announced, static_cast<int64_t>(each.selection.size()));  // one byte each
-      EXPECT_TRUE(messages.empty());
-    } else {
-      EXPECT_FALSE(Exists(dir / "out"));
-      EXPECT_EQ(z.ErrCode(), kErrIndexOutOfRange);
-      EXPECT_EQ(messages, (std::vector<std::string>{"5 Index out of Range "}));
-    }
-  }
-}
-
 TEST_F(Extraction, TestModeWritesNothingAndReportsStoredPaths) {
   WriteFile(dir / "src/d/a.txt", Noise(5000, 2));
   WriteFile(dir / "src/b.txt", "b");
-  Pack("x.7z", {}, {"d", "b.txt"});
+  Pack7z(dir, "x.7z", {}, {"d", "b.txt"});
   Use("x.7z", dir / "out");
   std::vector<std::string> reported;
   z.OnExtractfile = [&](TSevenZip*, const std::string& name, int64_t) {
@@ -272,7 +189,7 @@ TEST_F(Extraction, EveryMethodAndModeExtracts) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    Pack(c.name + ".7z", c.args, {"text.txt", "noise.bin", "folder"});
+    Pack7z(dir, c.name + ".7z", c.args, {"text.txt", "noise.bin", "folder"});
     Use(c.name + ".7z", dir / c.name);
     z.SetPassword(c.password);
     EXPECT_EQ(z.Extract(false), 0);
@@ -285,8 +202,8 @@ TEST_F(Extraction, EveryMethodAndModeExtracts) {
 
 TEST_F(Extraction, AWrongOrMissingPasswordWritesNothing) {
   WriteFile(dir / "src/secret.txt", std::string(10000, 's'));
-  Pack("data.7z", {"-psecret"}, {"secret.txt"});
-  Pack("names.7z", {"-psecret", "-mhe=on"}, {"secret.txt"});
+  Pack7z(dir, "data.7z", {"-psecret"}, {"secret.txt"});
+  Pack7z(dir, "names.7z", {"-psecret", "-mhe=on"}, {"secret.txt"});
   WriteFile(dir / "out/secret.txt", "old");
   z.SetExtractOptions(ExtractOverwrite);
 
@@ -310,8 +227,8 @@ TEST_F(Extraction, DamagedDataIsReportedAndNeverReplacesAGoodFile) {
   WriteFile(dir / "src/a.txt", std::string(4000, 'a'));
   WriteFile(dir / "src/b.txt", std::string(4000, 'b'));
   // Stored: a flipped byte is a checksum error. Compressed: a data error.
-  Pack("stored.7z", {"-mx0", "-ms=off"}, {"a.txt", "b.txt"});
-  Pack("lzma.7z", {"-m0=lzma", "-ms=off"}, {"a.txt", "b.txt"});
+  Pack7z(dir, "stored.7z", {"-mx0", "-ms=off"}, {"a.txt", "b.txt"});
+  Pack7z(dir, "lzma.7z", {"-m0=lzma", "-ms=off"}, {"a.txt", "b.txt"});
   FlipByte(dir / "stored.7z", 32 + 10);  // inside a.txt's data
   FlipByte(dir / "lzma.7z", 32 + 5);
   z.SetExtractOptions(ExtractOverwrite);
@@ -333,7 +250,7 @@ TEST_F(Extraction, DamagedDataIsReportedAndNeverReplacesAGoodFile) {
 
 TEST_F(Extraction, TruncatedAndMissingArchivesAreNotOpened) {
   WriteFile(dir / "src/a.txt", Noise(10000, 4));
-  Pack("x.7z", {}, {"a.txt"});
+  Pack7z(dir, "x.7z", {}, {"a.txt"});
   Truncate(dir / "x.7z", SizeOf(dir / "x.7z") - 10);
   Use("x.7z", dir / "out");
   EXPECT_EQ(z.Extract(false), -1);
@@ -347,7 +264,7 @@ TEST_F(Extraction, TruncatedAndMissingArchivesAreNotOpened) {
 
 TEST_F(Extraction, ACreateFailureStopsThePass) {
   WriteFile(dir / "src/dir/f.txt", "f");
-  Pack("x.7z", {}, {"dir"});
+  Pack7z(dir, "x.7z", {}, {"dir"});
   WriteFile(dir / "out/dir", "a file where the folder should be");
   Use("x.7z", dir / "out");
   z.SetExtractOptions(ExtractOverwrite);
@@ -359,7 +276,7 @@ TEST_F(Extraction, ACreateFailureStopsThePass) {
 
 TEST_F(Extraction, AFailedWriteLeavesTheOldFileAndReportsTheError) {
   WriteFile(dir / "src/big.bin", Noise(300000, 8));
-  Pack("x.7z", {"-mx0"}, {"big.bin"});
+  Pack7z(dir, "x.7z", {"-mx0"}, {"big.bin"});
   WriteFile(dir / "out/big.bin", "good old big");
   Use("x.7z", dir / "out");
   z.SetExtractOptions(ExtractOverwrite);
@@ -377,7 +294,7 @@ TEST_F(Extraction, AFailedWriteLeavesTheOldFileAndReportsTheError) {
 
 TEST_F(Extraction, CancelStopsThePassAndIsThenCleared) {
   for (int i = 0; i < 5; ++i) WriteFile(dir / "src/f" + std::to_string(i), Noise(50000, i));
-  Pack("x.7z", {"-ms=off", "-mx0"}, {"f0", "f1", "f2", "f3", "f4"});
+  Pack7z(dir, "x.7z", {"-ms=off", "-mx0"}, {"f0", "f1", "f2", "f3", "f4"});
   Use("x.7z", dir / "out");
   z.Cancel();  // before the pass: it stops at its first item
   EXPECT_NE(z.Extract(false), 0);
@@ -405,27 +322,12 @@ TEST_F(Extraction, CancelStopsThePassAndIsThenCleared) {
   EXPECT_EQ(z.Extract(true), 0);
 }
 
-TEST_F(Extraction, AnExceptionFromAHandlerReachesTheCallerAfterThePass) {
-  WriteFile(dir / "src/a.txt", "a");
-  WriteFile(dir / "src/b.txt", "b");
-  Pack("x.7z", {}, {"a.txt", "b.txt"});
-  Use("x.7z", dir / "out");
-  z.OnSetExtractName = [](TSevenZip*, uint32_t, std::string&) {
-    throw std::runtime_error("from the handler");
-  };
-  EXPECT_THROW(z.Extract(false), std::runtime_error);
-  EXPECT_FALSE(Exists(dir / "out/a.txt"));
-  z.OnSetExtractName = nullptr;
-  EXPECT_EQ(z.Extract(false), 0);  // the archive was closed, nothing is left over
-  EXPECT_EQ(Tree(dir / "out"), (std::vector<std::string>{"a.txt", "b.txt"}));
-}
-
 TEST_F(Extraction, ItemsThatWouldLandOutsideTheBaseFolderAreRefused) {
   WriteFile(dir / "src/climb.txt", "climb");
   WriteFile(dir / "src/abs.txt", "abs");
   WriteFile(dir / "src/good.txt", "good");
   WriteFile(dir / "src/linked/x.txt", "through a link");
-  Pack("x.7z", {}, {"climb.txt", "abs.txt", "good.txt", "linked"});
+  Pack7z(dir, "x.7z", {}, {"climb.txt", "abs.txt", "good.txt", "linked"});
   ASSERT_EQ(Run7z({"rn", dir / "x.7z", "climb.txt", "../climb.txt", "abs.txt", dir / "abs/abs.txt"},
                   dir / "src"),
             0);
@@ -454,7 +356,7 @@ TEST_F(Extraction, ItemsThatWouldLandOutsideTheBaseFolderAreRefused) {
 TEST_F(Extraction, AClimbingItemIsRefusedEvenWhenAHandlerMovesIt) {
   WriteFile(dir / "src/climb.txt", "climb");
   WriteFile(dir / "src/good.txt", "good");
-  Pack("x.7z", {}, {"climb.txt", "good.txt"});
+  Pack7z(dir, "x.7z", {}, {"climb.txt", "good.txt"});
   ASSERT_EQ(Run7z({"rn", dir / "x.7z", "climb.txt", "../climb.txt"}, dir / "src"), 0);
   Use("x.7z", dir / "out");
   // The application keeps its files elsewhere: it swaps the base folder.
@@ -473,10 +375,10 @@ TEST_F(Extraction, ALinkStoredInTheArchiveIsNotFollowed) {
   std::filesystem::create_directories(dir / "outside");
   std::filesystem::create_directories(dir / "src");
   std::filesystem::create_directory_symlink(dir / "outside", dir / "src/link");
-  Pack("x.7z", {"-snl"}, {"link"});
+  Pack7z(dir, "x.7z", {"-snl"}, {"link"});
   std::filesystem::remove(dir / "src/link");
   WriteFile(dir / "src/link/payload.txt", "through the link");
-  Pack("x.7z", {}, {"link/payload.txt"});
+  Pack7z(dir, "x.7z", {}, {"link/payload.txt"});
   Use("x.7z", dir / "out");
   z.SetExtractOptions(ExtractOverwrite);
   z.Extract(false);
@@ -487,7 +389,7 @@ TEST_F(Extraction, ALinkStoredInTheArchiveIsNotFollowed) {
 TEST_F(Extraction, SplitArchivesAreReadAcrossTheirVolumes) {
   WriteFile(dir / "src/big.bin", Noise(5000, 5));
   WriteFile(dir / "src/small.txt", "small");
-  Pack("x.7z", {"-v2k", "-mx0"}, {"big.bin", "small.txt"});
+  Pack7z(dir, "x.7z", {"-v2k", "-mx0"}, {"big.bin", "small.txt"});
   ASSERT_TRUE(Exists(dir / "x.7z.003"));
   Use("x.7z.001", dir / "out");
   EXPECT_EQ(z.List(), 2);
@@ -526,8 +428,8 @@ TEST_F(Extraction, SplitArchivesAreReadAcrossTheirVolumes) {
 TEST_F(Extraction, AnExceptionFromAVolumeQuestionReachesTheCallerOfThatPass) {
   WriteFile(dir / "src/big.bin", Noise(5000, 6));
   WriteFile(dir / "src/a.txt", "a");
-  Pack("x.7z", {"-v2k", "-mx0"}, {"big.bin"});
-  Pack("plain.7z", {}, {"a.txt"});
+  Pack7z(dir, "x.7z", {"-v2k", "-mx0"}, {"big.bin"});
+  Pack7z(dir, "plain.7z", {}, {"a.txt"});
   std::filesystem::remove(dir / "x.7z.002");
   z.OnBrowseForFile = [&](const std::string&, const std::string&, const std::string&,
                           const std::string&, std::string& name) {
@@ -548,7 +450,7 @@ TEST_F(Extraction, ListReportsFoldersFilesAndEmptyFiles) {
   WriteFile(dir / "src/folder/file.txt", "content");
   WriteFile(dir / "src/empty.txt", "");
   SetMTime(dir / "src/folder/file.txt", 1'000'000'000);
-  Pack("x.7z", {}, {"folder", "empty.txt"});
+  Pack7z(dir, "x.7z", {}, {"folder", "empty.txt"});
   Use("x.7z", dir / "out");
   struct Item {
     std::string name, method;
@@ -595,7 +497,7 @@ TEST_F(Extraction, ListReportsFoldersFilesAndEmptyFiles) {
 
 TEST_F(Extraction, ItemsAreFoundByPathIgnoringLetterCase) {
   WriteFile(dir / "src/Dir/Straße.txt", "x");
-  Pack("x.7z", {}, {"Dir"});
+  Pack7z(dir, "x.7z", {}, {"Dir"});
   Use("x.7z", dir / "out");
   const int32_t index = z.GetIndexByFilename("dir/STRASSE.TXT");
   EXPECT_GE(index, 0);

@@ -9,6 +9,7 @@
 #include "sevenzip/SevenZip.h"
 #include "sevenzip/StreamReader.h"
 #include "sevenzip/StreamWriter.h"
+#include "tests/tools/ScopedUmask.h"
 #include "tests/tools/TempDir.h"
 
 namespace {
@@ -36,6 +37,19 @@ TEST(StreamWriter, DatesAndPermissionsAreAppliedWhenClosed) {
   EXPECT_EQ(st.st_mtim.tv_sec, 86400);
   EXPECT_EQ(st.st_mtim.tv_nsec, 123456700);
   EXPECT_EQ(st.st_mode & 07777, 0751u);
+}
+
+TEST(StreamWriter, AReadOnlyWordWithoutUnixBitsTakesOnlyTheWriteBits) {
+  // What the umask took away stays away.
+  testing_tools::ScopedUmask umask(077);
+  TempDir dir;
+  int32_t error = 0;
+  auto writer = TMyStreamWriter::Create(&error, dir / "f", std::nullopt, 0x21, 0, false);
+  ASSERT_TRUE(writer);
+  uint32_t done = 0;
+  EXPECT_EQ(writer->Write("abc", 3, &done), S_OK);
+  EXPECT_TRUE(writer->Close());
+  EXPECT_EQ(Mode(dir / "f") & 07777, 0400u);
 }
 
 TEST(StreamWriter, FailuresAreReportedAndSticky) {

@@ -12,12 +12,6 @@
 
 namespace sevenzip_test {
 
-std::string Native(const std::string& path) {
-  std::string native = path;
-  std::replace(native.begin(), native.end(), '/', '\\');
-  return native;
-}
-
 std::string Fixture(const std::string& name) {
   return Native(std::string(SEVENZIP_FIXTURES) + "/" + name);
 }

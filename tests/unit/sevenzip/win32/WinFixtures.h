@@ -11,8 +11,6 @@
 // attributes, files held without sharing, and the archives the host made.
 namespace sevenzip_test {
 
-// `path` with every '/' made a backslash, as the component's routines want.
-std::string Native(const std::string& path);
 // A file of the fixtures the Linux side made (SEVENZIP_FIXTURES).
 std::string Fixture(const std::string& name);
 // The folder of the running test program, with its trailing backslash.

@@ -2,7 +2,8 @@
 # the Linux 7z command before the suite starts (the fixture
 # sevenzip_win_fixtures, run on the host).
 updater_add_test(sevenzip_archive_tests LABEL integration
-  SOURCES ArchiveFixtures.cpp StreamsTest.cpp win32/WinFixtures.cpp win32/StreamsTest.cpp
+  SOURCES ArchiveFixtures.cpp StreamsTest.cpp AddTest.cpp ExtractTest.cpp win32/WinFixtures.cpp
+          win32/StreamsTest.cpp
           win32/ArchiveTest.cpp win32/AddTest.cpp win32/ExtractTest.cpp
           win32/VolumesTest.cpp win32/SelfExtractorTest.cpp win32/RefusalTest.cpp
   LIBS sevenzip test_tools)
