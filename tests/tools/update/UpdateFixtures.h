@@ -45,10 +45,11 @@ class PackageServer {
     std::chrono::milliseconds pause{0};
     std::chrono::milliseconds delay{0};
   };
-  TestServer server_;
   std::mutex mutex_;
   std::map<std::string, Entry> entries_;
   std::vector<std::string> requests_;
+  // Last: its handlers use the members above, so it stops before they go.
+  TestServer server_;
 };
 
 // Names in `folder` that start with `prefix`.
