@@ -6,14 +6,18 @@
 // <folder>/servers.txt names each server and its port, one a line: "plain"
 // (the transfer routes), "raw" (answers each request with itself), "tls"
 // (certified for localhost by <folder>/authority.crt) and "self" (a
-// self-signed certificate for localhost).
+// self-signed certificate for localhost) and "packages" (the update-run
+// suites' packages, see ServePackages).
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
@@ -56,6 +60,51 @@ void ServeTls(TestServer& server, const std::string& plain) {
   server.start();
 }
 
+// GET /<name> answers with the file <root>/<name>. A name ending in ".7z" or
+// ".zip" whose file is missing but whose folder (the name without the ending)
+// is there is answered with that folder packed by the 7z command: a Windows
+// suite writes the tree its package holds, this side packs it as the Linux
+// suites do. Anything else is 404.
+void ServePackages(TestServer& server, const std::string& root) {
+  namespace fs = std::filesystem;
+  Share(server);
+  server.http().Get("/(.+)", [root](const httplib::Request& req, httplib::Response& res) {
+    const fs::path wanted = fs::path(root) / req.matches[1].str();
+    std::error_code ec;
+    const fs::path relative = fs::relative(wanted, root, ec);
+    if (ec || relative.empty() || *relative.begin() == "..") {
+      res.status = 404;
+      return;
+    }
+    fs::path file = wanted;
+    fs::path packed;
+    const std::string type = wanted.extension() == ".7z"    ? "7z"
+                             : wanted.extension() == ".zip" ? "zip"
+                                                            : "";
+    fs::path source = wanted;
+    source.replace_extension();
+    if (!fs::is_regular_file(file) && !type.empty() && fs::is_directory(source)) {
+      packed = wanted.string() + ".packing-" + std::to_string(gettid());
+      const std::string command = "cd '" + source.string() + "' && 7z a -bd -bso0 -bsp0 -t" + type +
+                                  " '" + packed.string() + "' . >/dev/null";
+      if (std::system(command.c_str()) != 0) {
+        res.status = 500;
+        return;
+      }
+      file = packed;
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+      res.status = 404;
+      return;
+    }
+    res.set_content(std::string(std::istreambuf_iterator<char>(in), {}),
+                    "application/octet-stream");
+    if (!packed.empty()) fs::remove(packed, ec);
+  });
+  server.start();
+}
+
 // In the background process: serves until told to stop.
 int Serve(const std::string& folder, int ready) {
   sigset_t stop;
@@ -79,12 +128,14 @@ int Serve(const std::string& folder, int ready) {
   ServeTls(tls, plain.url("/file"));
   TestServer self(selfFiles.certFile, selfFiles.keyFile);
   ServeTls(self, plain.url("/file"));
+  TestServer packages;
+  ServePackages(packages, std::filesystem::absolute(folder + "/packages").string());
 
   const std::string list = folder + "/servers.txt";
   {
     std::ofstream out(list + ".new");
     out << "plain " << plain.port() << "\nraw " << raw.port() << "\ntls " << tls.port() << "\nself "
-        << self.port() << "\n";
+        << self.port() << "\npackages " << packages.port() << "\n";
   }
   std::rename((list + ".new").c_str(), list.c_str());
   std::ofstream(folder + "/host.pid") << getpid() << "\n";
@@ -92,8 +143,17 @@ int Serve(const std::string& folder, int ready) {
   (void)!write(ready, &ok, 1);
   close(ready);
 
-  const timespec lifetime{kLifetimeSeconds, 0};
-  sigtimedwait(&stop, nullptr, &lifetime);
+  // A packing's 7z ending interrupts the wait too (EINTR): only a stop or
+  // the end of the lifetime ends it.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(kLifetimeSeconds);
+  while (true) {
+    const auto left =
+        std::chrono::ceil<std::chrono::seconds>(end - std::chrono::steady_clock::now());
+    if (left.count() <= 0) break;
+    const timespec wait{static_cast<time_t>(left.count()), 0};
+    const int got = sigtimedwait(&stop, nullptr, &wait);
+    if (got == SIGTERM || got == SIGINT || (got < 0 && errno == EAGAIN)) break;
+  }
   // The routes' handlers use the routes: they end before the routes go.
   plain.stop();
   return 0;
@@ -101,6 +161,7 @@ int Serve(const std::string& folder, int ready) {
 
 int Start(const std::string& folder) {
   mkdir(folder.c_str(), 0755);
+  mkdir((folder + "/packages").c_str(), 0755);
   std::remove((folder + "/servers.txt").c_str());
   int pipeFds[2];
   if (pipe(pipeFds) != 0) return 1;

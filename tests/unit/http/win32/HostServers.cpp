@@ -1,19 +1,13 @@
 #include "tests/unit/http/win32/HostServers.h"
 
-#include <fstream>
-
 #include "http/QVHTTP.h"
+#include "tests/tools/win32/HostServers.h"
 #include "tests/unit/http/TransferServers.h"
 
 namespace http_testing {
 
 int HostPort(const std::string& name) {
-  std::ifstream list(HTTP_TEST_HOST_DIR "/servers.txt");
-  std::string server;
-  int port = 0;
-  while (list >> server >> port)
-    if (server == name) return port;
-  return 0;
+  return testing_tools::HostPort(HTTP_TEST_HOST_DIR, name);
 }
 
 std::string Fetch(const std::string& url) {
