@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -45,6 +47,19 @@ std::map<std::string, std::string> Tree(const std::string& folder) {
     tree[name] = e.is_directory() ? "/" : ReadFile(U8String(e.path()));
   }
   return tree;
+}
+
+// The names whose entries differ between two trees.
+std::vector<std::string> Changes(const std::map<std::string, std::string>& before,
+                                 const std::map<std::string, std::string>& after) {
+  std::vector<std::string> names;
+  for (const auto& [name, content] : before) {
+    const auto it = after.find(name);
+    if (it == after.end() || it->second != content) names.push_back(name);
+  }
+  for (const auto& [name, content] : after)
+    if (!before.count(name)) names.push_back(name);
+  return names;
 }
 
 // The message box a process of `pid` shows: its text once it is up, and
@@ -110,10 +125,13 @@ class WindowsUpdateRun : public ::testing::Test {
   std::string PackageFolder() const {
     return std::string(HTTP_TEST_HOST_DIR) + "/packages/" + packages_;
   }
-  // `files` as the package `name` ("p.7z", "p.zip"): its URL.
-  std::string Package(const std::string& name, const std::map<std::string, std::string>& files) {
+  // `files` as the package `name` ("p.7z", "p.zip"), packed with `switches`
+  // of the 7z command: its URL.
+  std::string Package(const std::string& name, const std::map<std::string, std::string>& files,
+                      const std::string& switches = {}) {
     const std::string tree = PackageFolder() + "/" + U8Generic(U8Path(name).replace_extension());
     for (const auto& [file, content] : files) WriteFile(tree + "/" + file, content);
+    if (!switches.empty()) WriteFile(tree + ".switches", switches);
     return Url(name);
   }
   // A file served as it is.
@@ -148,10 +166,12 @@ class WindowsUpdateRun : public ::testing::Test {
 TEST_F(WindowsUpdateRun, SevenZipPackageWithANewUpdaterRunsTheWholeChain) {
   const std::string newUpdater = ReadFile(kUpdater) + "new build";
   const std::string url =
-      Package("p.7z", {{"data/sub/file.txt", "new content"},
-                       {"data/empty.txt", ""},
-                       {"script.dat", "DIR CREATE made\r\nFILE DELETE old.txt\r\n"},
-                       {"Updater_New.exe", newUpdater}});
+      Package("p.7z",
+              {{"data/sub/file.txt", "new content"},
+               {"data/empty.txt", ""},
+               {"script.dat", "DIR CREATE made\r\nFILE DELETE old.txt\r\n"},
+               {"Updater_New.exe", newUpdater}},
+              "-mx1");  // packed quickly: the run waits for the answer 10 s at most
   WriteFile(Program("data/sub/file.txt"), "old content");
   WriteFile(Program("old.txt"), "to go");
   WriteFile(Program("version.ini"), "; kept\r\n[config]\r\nversion=2.0.0\r\n[ui]\r\nlang=ko\r\n");
@@ -283,6 +303,70 @@ TEST_F(WindowsUpdateRun, AMissingPackageEndsInTheDownloadMessageAndLeavesNothing
             "파일을 다운로드 할 수 없습니다.\r\n잠시 후 다시 시도해 주십시오.");
   EXPECT_EQ(Ended(updater, 10000), 0);
   EXPECT_EQ(Tree(program_), before);
+}
+
+// The file's identity (its inode under Wine); 0 when it cannot be read.
+uint64_t FileId(const std::string& path) {
+  const HANDLE file = CreateFileW(platform::Utf8ToWide(path).c_str(), 0,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, 0, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool known = GetFileInformationByHandle(file, &info);
+  CloseHandle(file);
+  return known ? (uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow : 0;
+}
+
+// A run ended in the middle of unpacking leaves its journal; the next start
+// of Updater.exe in that folder (here the language relay) makes the
+// installation exactly what it was before it does anything else.
+TEST_F(WindowsUpdateRun, KilledInTheMiddleOfUnpackingTheNextStartRestoresTheOldTree) {
+  constexpr int kFiles = 12;
+  std::map<std::string, std::string> newFiles;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = "data/f" + std::to_string(i) + ".bin";
+    // Incompressible, so that unpacking takes long enough to be caught.
+    std::string content(3 << 20, '\0');
+    uint64_t state = 0x9E3779B97F4A7C15ull * (i + 1);
+    for (size_t at = 0; at + 8 <= content.size(); at += 8) {
+      state ^= state << 13, state ^= state >> 7, state ^= state << 17;
+      memcpy(&content[at], &state, 8);
+    }
+    newFiles[name] = content;
+    WriteFile(Program(name), "old " + name);
+  }
+  newFiles["data/added/n.txt"] = "a file of a new folder";
+  const std::map<std::string, std::string> before = Tree(program_);
+  const std::string url = Package("p.7z", newFiles, "-mx1");
+
+  std::map<std::string, uint64_t> oldIds;
+  for (int i = 0; i < kFiles; ++i) {
+    const std::string name = Program("data/f" + std::to_string(i) + ".bin");
+    oldIds[name] = FileId(name);
+  }
+  StartedProgram first(Program("Updater.exe"), {"MAIN_UP", "2.0", "App.exe", "0", url}, program_);
+  bool midway = false;
+  const ULONGLONG deadline = GetTickCount64() + 60000;
+  while (!midway && GetTickCount64() < deadline) {
+    int replaced = 0;
+    for (const auto& [name, id] : oldIds) replaced += FileId(name) != id;
+    midway = replaced > 0 && replaced < kFiles;
+  }
+  ASSERT_TRUE(midway) << "the unpacking was never seen half done";
+  const HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, first.pid());
+  ASSERT_NE(process, nullptr);
+  TerminateProcess(process, 1);
+  WaitForSingleObject(process, 10000);
+  CloseHandle(process);
+  ASSERT_FALSE(Changes(before, Tree(program_)).empty()) << "the killed run changed nothing";
+
+  StartedProgram relay(Program("Updater.exe"), {"LANG_CHANGE", "x", "App.exe"}, program_);
+  EXPECT_EQ(Ended(relay, 30000), 0);
+  std::map<std::string, std::string> after = Tree(program_);
+  after.erase("App.exe.calls");  // the relay's restart
+  // The killed run's package, which nobody has swept yet.
+  std::erase_if(after, [](const auto& entry) { return entry.first.rfind("patch_", 0) == 0; });
+  EXPECT_EQ(Changes(before, after), std::vector<std::string>{});
 }
 
 }  // namespace

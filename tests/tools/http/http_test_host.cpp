@@ -64,7 +64,8 @@ void ServeTls(TestServer& server, const std::string& plain) {
 // ".zip" whose file is missing but whose folder (the name without the ending)
 // is there is answered with that folder packed by the 7z command: a Windows
 // suite writes the tree its package holds, this side packs it as the Linux
-// suites do. Anything else is 404.
+// suites do, with the switches in the file of the folder's name and the
+// ending ".switches" (such as "-mx1"), if there is one. Anything else is 404.
 void ServePackages(TestServer& server, const std::string& root) {
   namespace fs = std::filesystem;
   Share(server);
@@ -85,8 +86,17 @@ void ServePackages(TestServer& server, const std::string& root) {
     source.replace_extension();
     if (!fs::is_regular_file(file) && !type.empty() && fs::is_directory(source)) {
       packed = wanted.string() + ".packing-" + std::to_string(gettid());
+      std::string switches;
+      std::ifstream switchesFile(source.string() + ".switches");
+      std::getline(switchesFile, switches);
+      // Switches only: the text goes into a shell command.
+      if (switches.find_first_not_of("-=abcdefghijklmnopqrstuvwxyz0123456789 ") !=
+          std::string::npos) {
+        res.status = 400;
+        return;
+      }
       const std::string command = "cd '" + source.string() + "' && 7z a -bd -bso0 -bsp0 -t" + type +
-                                  " '" + packed.string() + "' . >/dev/null";
+                                  " " + switches + " '" + packed.string() + "' . >/dev/null";
       if (std::system(command.c_str()) != 0) {
         res.status = 500;
         return;
