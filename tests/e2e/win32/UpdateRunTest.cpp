@@ -295,6 +295,28 @@ TEST_F(WindowsUpdateRun, ASevenZipThatKeepsFailingFallsBackToTheInstaller) {
   EXPECT_EQ(ReadFile(Program("z.dll")), "old z");
 }
 
+// A folder where the package has a file: every attempt fails, the folder and
+// what is in it are kept, and the installer of the same URL is started.
+TEST_F(WindowsUpdateRun, AFolderInPlaceOfAFileIsKeptAndTheRunFallsBackToTheInstaller) {
+  WriteFile(Program("data/a.txt/inside.txt"), "kept");
+  WriteFile(Program("data/c.txt"), "old c");
+  const std::map<std::string, std::string> before = Tree(program_);
+  const std::string url = Package("p.7z", {{"data/a.txt", "new a"}, {"data/c.txt", "new c"}});
+  Served("p.exe", ReadFile(FakeMainPath()));
+
+  StartedProgram updater(Program("Updater.exe"), {"MAIN_UP", "2.0", "App.exe", "0", url}, program_);
+  EXPECT_EQ(Ended(updater, 60000), 0);
+  std::map<std::string, std::string> after = Tree(program_);
+  // The installer's record of its start; its package is gone.
+  EXPECT_EQ(std::erase_if(after,
+                          [](const auto& entry) {
+                            return entry.first.rfind("patch_", 0) == 0 &&
+                                   entry.first.ends_with(".exe.calls");
+                          }),
+            1u);
+  EXPECT_EQ(Changes(before, after), std::vector<std::string>{});
+}
+
 TEST_F(WindowsUpdateRun, AMissingPackageEndsInTheDownloadMessageAndLeavesNothing) {
   const std::map<std::string, std::string> before = Tree(program_);
   StartedProgram updater(Program("Updater.exe"),
