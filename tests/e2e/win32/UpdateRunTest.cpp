@@ -4,21 +4,20 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/Text.h"
 #include "tests/tools/FakeMain.h"
+#include "tests/tools/FileContent.h"
 #include "tests/tools/Processes.h"
 #include "tests/tools/TempDir.h"
 #include "tests/tools/Utf8Path.h"
 #include "tests/tools/Wait.h"
+#include "tests/tools/faults/FolderState.h"
 #include "tests/tools/win32/HostServers.h"
 
 namespace {
@@ -29,37 +28,17 @@ using namespace testing_tools;
 const std::string kUpdater = std::string(UPDATER_BUILD_DIR) + "/bin/Updater.exe";
 const char kUnpackFailed[] = "파일을 압축해제할 수 없습니다.\r\n잠시 후 다시 시도해 주십시오.";
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(U8Path(path), std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  fs::create_directories(U8Path(path).parent_path());
-  std::ofstream(U8Path(path), std::ios::binary | std::ios::trunc) << content;
-}
-
-// Every entry under `folder` with its content ("/" for a folder).
-std::map<std::string, std::string> Tree(const std::string& folder) {
-  std::map<std::string, std::string> tree;
-  for (const auto& e : fs::recursive_directory_iterator(U8Path(folder))) {
-    const std::string name = U8Generic(fs::relative(e.path(), U8Path(folder)));
-    tree[name] = e.is_directory() ? "/" : ReadFile(U8String(e.path()));
+// The installer's record of its one start in the program folder: its path
+// without ".calls" (the installer's own path), or empty when there is not
+// exactly one installer record.
+std::string InstallerOf(const FolderState& state, const std::string& folder) {
+  std::string found;
+  for (const auto& [name, content] : state) {
+    if (name.rfind("patch_", 0) != 0 || !name.ends_with(".exe.calls")) continue;
+    if (!found.empty()) return {};
+    found = folder + "/" + name.substr(0, name.size() - 6);
   }
-  return tree;
-}
-
-// The names whose entries differ between two trees.
-std::vector<std::string> Changes(const std::map<std::string, std::string>& before,
-                                 const std::map<std::string, std::string>& after) {
-  std::vector<std::string> names;
-  for (const auto& [name, content] : before) {
-    const auto it = after.find(name);
-    if (it == after.end() || it->second != content) names.push_back(name);
-  }
-  for (const auto& [name, content] : after)
-    if (!before.count(name)) names.push_back(name);
-  return names;
+  return found;
 }
 
 // The message box a process of `pid` shows: its text once it is up, and
@@ -191,7 +170,8 @@ TEST_F(WindowsUpdateRun, SevenZipPackageWithANewUpdaterRunsTheWholeChain) {
             "; kept\r\n[config]\r\nversion=2.1.0\r\n[ui]\r\nlang=ko\r\n");
   // Exactly the new installation: nothing of the run is left.
   std::vector<std::string> names;
-  for (const auto& [name, content] : Tree(program_)) names.push_back(name);
+  for (const auto& [name, content] : ReadFolderState(program_)) names.push_back(name);
+  EXPECT_TRUE(TemporaryLeftovers(program_).empty());
   EXPECT_EQ(names,
             (std::vector<std::string>{"7za.dll", "App.exe", "App.exe.calls", "Updater.exe",
                                       "Updater_New.exe", "data", "data/empty.txt", "data/sub",
@@ -217,12 +197,9 @@ TEST_F(WindowsUpdateRun, InstallerPackageIsStartedSilentlyAndWaitedFor) {
   StartedProgram updater(Program("Updater.exe"), {"MAIN_UP", "4.0", "App.exe", "0", url}, program_);
   EXPECT_EQ(Ended(updater, 60000), 0);
 
-  std::vector<std::string> records;
-  for (const auto& [name, content] : Tree(program_))
-    if (name.rfind("patch_", 0) == 0) records.push_back(name);
-  ASSERT_EQ(records.size(), 1u);  // the installer's record; the package itself is gone
-  ASSERT_TRUE(records[0].ends_with(".exe.calls")) << records[0];
-  const std::string installer = Program(records[0].substr(0, records[0].size() - 6));
+  const FolderState after = ReadFolderState(program_);
+  const std::string installer = InstallerOf(after, program_);
+  ASSERT_FALSE(installer.empty()) << DescribeChanges({}, after);
   const auto calls = ReadCalls(installer);
   ASSERT_EQ(calls.size(), 1u);
   ASSERT_EQ(calls[0].args.size(), 2u);
@@ -261,7 +238,7 @@ TEST_F(WindowsUpdateRun, TheMainApplicationHoldingItsFilesIsEndedBeforeTheNinthA
 TEST_F(WindowsUpdateRun, AFileHeldByAnotherProgramEndsInTheMessageAndTheOldTree) {
   WriteFile(Program("a.txt"), "old a");
   WriteFile(Program("z.dll"), "old z");
-  const std::map<std::string, std::string> before = Tree(program_);
+  const FolderState before = ReadFolderState(program_);
   const std::string url = Package("p.zip", {{"a.txt", "new a"}, {"z.dll", "new z"}});
   auto other = StartHolding(dir_ / "Other.exe", {Program("z.dll")});
 
@@ -269,7 +246,8 @@ TEST_F(WindowsUpdateRun, AFileHeldByAnotherProgramEndsInTheMessageAndTheOldTree)
   EXPECT_EQ(AnswerMessageBox(updater.pid(), 60000), kUnpackFailed);
   EXPECT_EQ(Ended(updater, 60000), 0);
   other.reset();
-  EXPECT_EQ(Tree(program_), before);
+  const FolderState after = ReadFolderState(program_);
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
   EXPECT_TRUE(ReadCalls(Program("App.exe")).empty());
 }
 
@@ -278,6 +256,7 @@ TEST_F(WindowsUpdateRun, AFileHeldByAnotherProgramEndsInTheMessageAndTheOldTree)
 TEST_F(WindowsUpdateRun, ASevenZipThatKeepsFailingFallsBackToTheInstaller) {
   WriteFile(Program("a.txt"), "old a");
   WriteFile(Program("z.dll"), "old z");
+  const FolderState before = ReadFolderState(program_);
   const std::string url = Package("p.7z", {{"a.txt", "new a"}, {"z.dll", "new z"}});
   Served("p.exe", ReadFile(FakeMainPath()));
   auto other = StartHolding(dir_ / "Other.exe", {Program("z.dll")});
@@ -285,14 +264,13 @@ TEST_F(WindowsUpdateRun, ASevenZipThatKeepsFailingFallsBackToTheInstaller) {
   StartedProgram updater(Program("Updater.exe"), {"MAIN_UP", "2.0", "App.exe", "0", url}, program_);
   EXPECT_EQ(Ended(updater, 60000), 0);
   other.reset();  // the held file can be read again
-  std::vector<std::string> records;
-  for (const auto& [name, content] : Tree(program_))
-    if (name.rfind("patch_", 0) == 0) records.push_back(name);
-  ASSERT_EQ(records.size(), 1u);  // the installer's record; both packages are gone
-  ASSERT_TRUE(records[0].ends_with(".exe.calls")) << records[0];
-  EXPECT_EQ(ReadCalls(Program(records[0].substr(0, records[0].size() - 6))).size(), 1u);
-  EXPECT_EQ(ReadFile(Program("a.txt")), "old a");
-  EXPECT_EQ(ReadFile(Program("z.dll")), "old z");
+  FolderState after = ReadFolderState(program_);
+  const std::string installer = InstallerOf(after, program_);
+  ASSERT_FALSE(installer.empty());
+  EXPECT_EQ(ReadCalls(installer).size(), 1u);
+  // Nothing else of the run: both packages are gone, the old tree is back.
+  after.erase(installer.substr(program_.size() + 1) + ".calls");
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
 // A folder where the package has a file: every attempt fails, the folder and
@@ -300,31 +278,29 @@ TEST_F(WindowsUpdateRun, ASevenZipThatKeepsFailingFallsBackToTheInstaller) {
 TEST_F(WindowsUpdateRun, AFolderInPlaceOfAFileIsKeptAndTheRunFallsBackToTheInstaller) {
   WriteFile(Program("data/a.txt/inside.txt"), "kept");
   WriteFile(Program("data/c.txt"), "old c");
-  const std::map<std::string, std::string> before = Tree(program_);
+  const FolderState before = ReadFolderState(program_);
   const std::string url = Package("p.7z", {{"data/a.txt", "new a"}, {"data/c.txt", "new c"}});
   Served("p.exe", ReadFile(FakeMainPath()));
 
   StartedProgram updater(Program("Updater.exe"), {"MAIN_UP", "2.0", "App.exe", "0", url}, program_);
   EXPECT_EQ(Ended(updater, 60000), 0);
-  std::map<std::string, std::string> after = Tree(program_);
+  FolderState after = ReadFolderState(program_);
   // The installer's record of its start; its package is gone.
-  EXPECT_EQ(std::erase_if(after,
-                          [](const auto& entry) {
-                            return entry.first.rfind("patch_", 0) == 0 &&
-                                   entry.first.ends_with(".exe.calls");
-                          }),
-            1u);
-  EXPECT_EQ(Changes(before, after), std::vector<std::string>{});
+  const std::string installer = InstallerOf(after, program_);
+  ASSERT_FALSE(installer.empty());
+  after.erase(installer.substr(program_.size() + 1) + ".calls");
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
 TEST_F(WindowsUpdateRun, AMissingPackageEndsInTheDownloadMessageAndLeavesNothing) {
-  const std::map<std::string, std::string> before = Tree(program_);
+  const FolderState before = ReadFolderState(program_);
   StartedProgram updater(Program("Updater.exe"),
                          {"MAIN_UP", "2.0", "App.exe", "0", Url("missing.7z")}, program_);
   EXPECT_EQ(AnswerMessageBox(updater.pid(), 30000),
             "파일을 다운로드 할 수 없습니다.\r\n잠시 후 다시 시도해 주십시오.");
   EXPECT_EQ(Ended(updater, 10000), 0);
-  EXPECT_EQ(Tree(program_), before);
+  const FolderState after = ReadFolderState(program_);
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
 }
 
 // The file's identity (its inode under Wine); 0 when it cannot be read.
@@ -348,17 +324,11 @@ TEST_F(WindowsUpdateRun, KilledInTheMiddleOfUnpackingTheNextStartRestoresTheOldT
   for (int i = 0; i < kFiles; ++i) {
     const std::string name = "data/f" + std::to_string(i) + ".bin";
     // Incompressible, so that unpacking takes long enough to be caught.
-    std::string content(3 << 20, '\0');
-    uint64_t state = 0x9E3779B97F4A7C15ull * (i + 1);
-    for (size_t at = 0; at + 8 <= content.size(); at += 8) {
-      state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-      memcpy(&content[at], &state, 8);
-    }
-    newFiles[name] = content;
+    newFiles[name] = Noise(3 << 20, 200 + i);
     WriteFile(Program(name), "old " + name);
   }
   newFiles["data/added/n.txt"] = "a file of a new folder";
-  const std::map<std::string, std::string> before = Tree(program_);
+  const FolderState before = ReadFolderState(program_);
   const std::string url = Package("p.7z", newFiles, "-mx1");
 
   std::map<std::string, uint64_t> oldIds;
@@ -380,15 +350,17 @@ TEST_F(WindowsUpdateRun, KilledInTheMiddleOfUnpackingTheNextStartRestoresTheOldT
   TerminateProcess(process, 1);
   WaitForSingleObject(process, 10000);
   CloseHandle(process);
-  ASSERT_FALSE(Changes(before, Tree(program_)).empty()) << "the killed run changed nothing";
+  ASSERT_FALSE(ReadFolderState(program_) == before) << "the killed run changed nothing";
+  ASSERT_FALSE(TemporaryLeftovers(program_).empty()) << "the killed run left no journal";
 
   StartedProgram relay(Program("Updater.exe"), {"LANG_CHANGE", "x", "App.exe"}, program_);
   EXPECT_EQ(Ended(relay, 30000), 0);
-  std::map<std::string, std::string> after = Tree(program_);
+  FolderState after = ReadFolderState(program_);
   after.erase("App.exe.calls");  // the relay's restart
   // The killed run's package, which nobody has swept yet.
   std::erase_if(after, [](const auto& entry) { return entry.first.rfind("patch_", 0) == 0; });
-  EXPECT_EQ(Changes(before, after), std::vector<std::string>{});
+  EXPECT_TRUE(after == before) << DescribeChanges(before, after);
+  EXPECT_TRUE(TemporaryLeftovers(program_).empty());
 }
 
 }  // namespace

@@ -11,18 +11,6 @@ namespace testing_tools {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const std::string& path, const std::string& content) {
-  fs::create_directories(fs::path(path).parent_path());
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out << content;
-  if (!out) throw std::runtime_error("cannot write " + path);
-}
-
 std::string MakeArchive(const std::string& source, const std::string& type,
                         const std::string& switches) {
   const std::string archive = source + ".archive";
@@ -32,16 +20,6 @@ std::string MakeArchive(const std::string& source, const std::string& type,
   if (std::system(command.c_str()) != 0) throw std::runtime_error("7z failed: " + command);
   std::string bytes = ReadFile(archive);
   fs::remove(archive);
-  return bytes;
-}
-
-std::string Noise(size_t size, uint64_t seed) {
-  std::string bytes(size, '\0');
-  uint64_t state = 0x9E3779B97F4A7C15ull ^ (seed * 0x2545F4914F6CDD1Dull);
-  for (size_t i = 0; i + 8 <= size; i += 8) {
-    state ^= state << 13, state ^= state >> 7, state ^= state << 17;
-    std::memcpy(&bytes[i], &state, 8);
-  }
   return bytes;
 }
 

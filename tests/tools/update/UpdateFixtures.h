@@ -8,21 +8,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/tools/FileContent.h"
 #include "tests/tools/Wait.h"
 #include "tests/tools/http/TestServer.h"
 
 namespace testing_tools {
 
-std::string ReadFile(const std::string& path);
-void WriteFile(const std::string& path, const std::string& content);
-
 // Makes an archive of the folder `source` with the 7z command ("7z" or "zip"
 // type, and further switches such as "-mx0"); returns its bytes.
 std::string MakeArchive(const std::string& source, const std::string& type,
                         const std::string& switches = {});
-
-// Bytes that no compressor can squeeze, different for every seed.
-std::string Noise(size_t size, uint64_t seed);
 
 // Serves fixed bodies by path on 127.0.0.1; a path may be slowed down so a
 // test can act in the middle of a download.

@@ -1,12 +1,6 @@
 # The confined, journaled writer's suites, kept apart from the rest of the
 # platform layer's so that they can change on their own.
 
-# On Windows the fault tools' folder is not among the tools built yet; the
-# writer's suites need its folder snapshots and gone processes.
-if(NOT TARGET fault_test_tools)
-  add_subdirectory(${PROJECT_SOURCE_DIR}/tests/tools/faults ${CMAKE_BINARY_DIR}/tests/tools/faults)
-endif()
-
 # An installation and its update passes, and the processes around them.
 add_library(writer_test_support STATIC
   JournalScenario.cpp WriterTesting.cpp ${UPDATER_PLATFORM}/WriterTesting.cpp)
